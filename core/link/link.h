@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+#include "core/link/commands.h"
+#include "core/platform/clock.h"
+#include "core/platform/dialogs.h"
+#include "core/platform/serial_port.h"
+
+namespace vx470 {
+
+inline constexpr std::size_t kFrameSize = 10;
+inline constexpr std::size_t kReplySize = 10;
+inline constexpr std::size_t kBlockReplySize = 160;
+inline constexpr std::size_t kRxBufferSize = 209;
+
+// An attempt is abandoned this long after its write; a transaction writes its frame at most
+// kMaxWrites times before the program gives up with "Time out".
+inline constexpr Clock::Duration kReplyTimeout = std::chrono::seconds(4);
+inline constexpr Clock::Duration kBlockTimeout = std::chrono::seconds(19);
+inline constexpr int kMaxWrites = 6;
+
+// The only code that touches the serial line. Every transaction blocks in the port's wait
+// (no spinning) and delivers no user-interface events, so no two ever overlap.
+class Link {
+public:
+    Link(SerialPort& port, Clock& clock, Dialogs& dialogs);
+
+    std::array<std::uint8_t, kFrameSize> TxFrame{};
+    // A reply lands in 0..9, a block in 0..159; the other bytes keep what they held.
+    std::array<std::uint8_t, kRxBufferSize> RxBuffer{};
+    std::int16_t CommPortNumber = 0;
+    bool DemoMode = false;
+    // Set while whole images are loaded into the editor so that nothing is echoed.
+    bool SuppressSend = false;
+    bool PortOpened = false;
+    bool DeviceFound = false;
+
+    // (Re)opens port CommPortNumber at 4800 8N1; sets PortOpened and DeviceFound.
+    void OpenCommPort();
+    // Close the port, set its receive buffer and read length to `bytes`, open it again. The
+    // callers do this around block reads (160) and before probing (10).
+    void ReopenWithBufferSize(std::size_t bytes);
+
+    // Sends and waits for a 10-byte reply in RxBuffer[0..9]. Ends the program ("Time out")
+    // after six writes without one. Does nothing in demo mode or while sending is suppressed.
+    void SendFrame(const FrameArgs& args);
+    // Sends once and waits for 10 bytes; true when reply byte 3 is '['.
+    bool ProbeDevice(const FrameArgs& args);
+    // Sends and waits for a 160-byte reply in RxBuffer[0..159]; false when it did nothing.
+    bool ReadImageBlock(const FrameArgs& args);
+    // Sends without waiting; used for the acknowledgement of a unit report.
+    void SendFrameNoReply(const FrameArgs& args);
+
+    SerialPort& port() { return port_; }
+
+private:
+    bool writeFrame(const FrameArgs& args);
+    // Waits until `count` bytes wait or `limit` has passed since `sentAt`.
+    bool waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duration sentAt);
+    // Writes the frame until `count` bytes answer it; at the sixth silent attempt it shows
+    // "Time out" and ends the program.
+    void transact(const FrameArgs& args, std::size_t count, Clock::Duration limit);
+    [[noreturn]] void timeOut();
+    std::size_t readInto(std::size_t count);
+
+    SerialPort& port_;
+    Clock& clock_;
+    Dialogs& dialogs_;
+};
+
+}  // namespace vx470

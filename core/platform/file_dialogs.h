@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace vx470 {
+
+struct FileDialogRequest {
+    std::string filter;         // e.g. "file preset (*.Fbk)|*.Fbk"
+    std::string initialFolder;  // where the dialog opens
+    bool confirmOverwrite = false;
+};
+
+// Open and save dialogs. An empty result means the user cancelled.
+class FileDialogs {
+public:
+    virtual ~FileDialogs() = default;
+    virtual std::string openFile(const FileDialogRequest& request) = 0;
+    virtual std::string saveFile(const FileDialogRequest& request) = 0;
+};
+
+}  // namespace vx470

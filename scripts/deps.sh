@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (and, with --tests, testing) needs.
+# Quick when everything is there already: apt is only run for missing packages.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev fonts-dejavu-core
+          libgtest-dev libgmock-dev libbenchmark-dev)
+if [[ "${1:-}" == "--tests" ]]; then
+    # xvfb + a small window manager for the end-to-end desktop run; clang's fuzzer runtime.
+    packages+=(xvfb xauth jwm clang libclang-rt-14-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+((${#missing[@]} == 0)) && exit 0
+
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "core/app_info.h"
+#include "core/link/link.h"
+#include "core/program_end.h"
+#include "tests/fakes/fakes.h"
+
+namespace vx470 {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Bytes;
+using test::frame;
+
+Bytes sequence(std::size_t n, std::uint8_t first) {
+    Bytes b(n);
+    std::iota(b.begin(), b.end(), first);
+    return b;
+}
+
+class LinkTest : public ::testing::Test {
+protected:
+    LinkTest() : link(p.port, p.clock, p.dialogs) {
+        link.CommPortNumber = 1;
+        link.OpenCommPort();
+        link.ReopenWithBufferSize(10);
+    }
+
+    // Every write answered by `reply` after `delay`.
+    void answerEachWrite(const Bytes& reply, Clock::Duration delay = 0ms) {
+        p.port.onWrite = [reply, delay](test::FakeSerialPort& port, const Bytes&) {
+            port.arrive(reply, delay);
+        };
+    }
+
+    std::vector<Bytes> written() const {
+        std::vector<Bytes> w;
+        for (const auto& x : p.port.writes) w.push_back(x.bytes);
+        return w;
+    }
+
+    test::FakePlatform p;
+    Link link;
+};
+
+TEST_F(LinkTest, FrameWrapsTheSevenArguments) {
+    answerEachWrite(sequence(10, 100));
+    link.SendFrame({7, 1, 5, 1, 10, 2, 30});
+    ASSERT_EQ(p.port.writes.size(), 1u);
+    EXPECT_EQ(p.port.writes[0].bytes, (Bytes{0xF0, 0x5B, 7, 1, 5, 1, 10, 2, 30, 0xF7}));
+    EXPECT_EQ(Bytes(link.TxFrame.begin(), link.TxFrame.end()), p.port.writes[0].bytes);
+    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10), sequence(10, 100));
+    EXPECT_TRUE(p.dialogs.shown.empty());
+}
+
+TEST_F(LinkTest, NoAnswerWritesSixIdenticalFramesThenTimesOut) {
+    const auto start = p.clock.now();
+    EXPECT_THROW(link.SendFrame({15, 0, 0, 0, 0, 0, 0}), ProgramEnd);
+    ASSERT_EQ(p.port.writes.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(p.port.writes[i].bytes, frame({15}));
+        EXPECT_EQ(p.port.writes[i].at - start, i * kReplyTimeout) << i;
+    }
+    ASSERT_EQ(p.dialogs.shown.size(), 1u);
+    const MessageBox& box = p.dialogs.shown[0];
+    EXPECT_EQ(box.text, "Time out");
+    EXPECT_EQ(box.title, kApplicationTitle);
+    EXPECT_EQ(box.icon, MessageIcon::Exclamation);
+    EXPECT_EQ(box.buttons, MessageButtons::Ok);
+}
+
+TEST_F(LinkTest, SlowRepliesWithinTheLimitAreAcceptedLaterOnesResent) {
+    answerEachWrite(sequence(10, 1), 3500ms);
+    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(p.port.writes.size(), 1u);
+
+    p.port.writes.clear();
+    answerEachWrite(sequence(10, 1), 4500ms);
+    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
+    // The first reply arrives after the resend, while the second attempt waits.
+    EXPECT_EQ(p.port.writes.size(), 2u);
+    EXPECT_TRUE(p.dialogs.shown.empty());
+}
+
+TEST_F(LinkTest, ExtraBytesOfALongReplyAreDropped) {
+    Bytes twelve = sequence(12, 1);
+    answerEachWrite(twelve);
+    link.SendFrame({16, 0, 48, 0, 0, 0, 0});
+    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10), sequence(10, 1));
+    EXPECT_EQ(p.port.queued(), 0u);
+
+    answerEachWrite(sequence(10, 50));
+    link.SendFrame({16, 0, 49, 0, 0, 0, 0});
+    EXPECT_EQ(link.RxBuffer[0], 50);  // not the stale 11, 12
+}
+
+TEST_F(LinkTest, AShortReplyIsResentAndItsBytesCountTowardTheNext) {
+    int writes = 0;
+    p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
+        port.arrive(++writes == 1 ? sequence(7, 1) : sequence(10, 100));
+    };
+    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(p.port.writes.size(), 2u);
+    EXPECT_EQ(p.port.writes[0].bytes, p.port.writes[1].bytes);
+    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10),
+              (Bytes{1, 2, 3, 4, 5, 6, 7, 100, 101, 102}));
+}
+
+TEST_F(LinkTest, AReportArrivingWhileWaitingIsTakenAsTheReply) {
+    const Bytes report{0xFD, 0, 0, 0, 0, 0, 0x2D, 0, 0, 0};
+    p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
+        port.arrive(report, 100ms);
+        port.arrive(sequence(10, 1), 200ms);
+    };
+    link.SendFrame({7, 0, 0, 1, 10, 2, 45});
+    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10), report);
+}
+
+TEST_F(LinkTest, ProbeLooksOnlyAtByteThreeAndNeverResends) {
+    Bytes reply(10, 0xAA);
+    reply[3] = 0x5B;
+    answerEachWrite(reply);
+    EXPECT_TRUE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
+
+    reply = Bytes(10, 0x5B);
+    reply[3] = 0x5C;
+    answerEachWrite(reply);
+    EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
+
+    p.port.writes.clear();
+    p.port.onWrite = nullptr;
+    const auto start = p.clock.now();
+    EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(p.port.writes.size(), 1u);
+    EXPECT_EQ(p.clock.now() - start, kReplyTimeout);
+    EXPECT_TRUE(p.dialogs.shown.empty());
+}
+
+TEST_F(LinkTest, ABlockArrivingInPiecesIsReadWhenComplete) {
+    link.ReopenWithBufferSize(160);
+    const Bytes block = sequence(160, 0);
+    link.RxBuffer.fill(0xEE);
+    p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
+        port.arrive(Bytes(block.begin(), block.begin() + 60), 1s);
+        port.arrive(Bytes(block.begin() + 60, block.begin() + 159), 2s);
+        port.arrive(Bytes(block.begin() + 159, block.end()), 15s);
+    };
+    EXPECT_TRUE(link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(p.port.writes.size(), 1u);
+    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 160), block);
+    for (std::size_t i = 160; i < kRxBufferSize; ++i) EXPECT_EQ(link.RxBuffer[i], 0xEE);
+
+    // A 10-byte reply leaves the rest of the block where it was.
+    link.ReopenWithBufferSize(10);
+    answerEachWrite(Bytes(10, 0x11));
+    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(link.RxBuffer[9], 0x11);
+    EXPECT_EQ(link.RxBuffer[10], 10);
+    EXPECT_EQ(link.RxBuffer[159], 159);
+}
+
+TEST_F(LinkTest, ABlockThatNeverCompletesTimesOutAfterSixWritesNineteenSecondsApart) {
+    link.ReopenWithBufferSize(160);
+    answerEachWrite(sequence(20, 0));  // six partial answers stay below 160 bytes in all
+    EXPECT_THROW(link.ReadImageBlock({11, 3, 0, 0, 0, 0, 0}), ProgramEnd);
+    ASSERT_EQ(p.port.writes.size(), 6u);
+    EXPECT_EQ(p.port.writes[1].at - p.port.writes[0].at, kBlockTimeout);
+    EXPECT_EQ(p.dialogs.shown.at(0).text, "Time out");
+}
+
+TEST_F(LinkTest, ABlockNeedsTheLargerReceiveBuffer) {
+    // With the normal 10-byte buffer a block can never be complete.
+    answerEachWrite(sequence(160, 0));
+    EXPECT_THROW(link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0}), ProgramEnd);
+}
+
+TEST_F(LinkTest, GuardsLeaveTheLineSilentAndTheBufferUntouched) {
+    answerEachWrite(sequence(160, 1));
+    link.RxBuffer.fill(0x42);
+    const auto untouched = link.RxBuffer;
+    for (int guard = 0; guard < 3; ++guard) {
+        link.DemoMode = guard == 0;
+        link.SuppressSend = guard == 1;
+        link.PortOpened = guard != 2;
+        if (guard != 2) {
+            link.SendFrame({7, 0, 0, 0, 0, 0, 0});
+            link.SendFrameNoReply({48, 0, 0, 0, 0, 0, 0});
+        }
+        EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0})) << guard;
+        EXPECT_FALSE(link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0})) << guard;
+        EXPECT_TRUE(p.port.writes.empty()) << guard;
+        EXPECT_EQ(link.RxBuffer, untouched) << guard;
+    }
+}
+
+TEST_F(LinkTest, AcknowledgementWritesOnceAndReadsNothing) {
+    p.port.arrive(Bytes(4, 9));
+    link.SendFrameNoReply({48, 0, 0, 0, 0, 0, 0});
+    ASSERT_EQ(p.port.writes.size(), 1u);
+    EXPECT_EQ(p.port.writes[0].bytes, frame({48}));
+    EXPECT_EQ(p.port.bytesWaiting(), 4u);
+}
+
+TEST_F(LinkTest, ARefusedWriteIsALineThatDoesNotAnswer) {
+    p.port.writeFails = true;
+    EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_THROW(link.SendFrame({7, 0, 0, 0, 0, 0, 0}), ProgramEnd);
+    EXPECT_EQ(p.dialogs.shown.size(), 1u);
+}
+
+TEST(OpenCommPort, SetsBothFlagsFromTheOutcome) {
+    test::FakePlatform p;
+    Link link(p.port, p.clock, p.dialogs);
+    p.port.openable = {3};
+    link.CommPortNumber = 2;
+    link.OpenCommPort();
+    EXPECT_FALSE(link.PortOpened);
+    EXPECT_FALSE(link.DeviceFound);
+
+    link.CommPortNumber = 3;
+    link.OpenCommPort();
+    EXPECT_TRUE(link.PortOpened);
+    EXPECT_TRUE(link.DeviceFound);
+    // Opening again closes the port first rather than failing as "in use".
+    link.OpenCommPort();
+    EXPECT_TRUE(link.PortOpened);
+    EXPECT_EQ(p.port.currentPort(), 3);
+
+    link.CommPortNumber = 0;
+    link.OpenCommPort();
+    EXPECT_FALSE(link.PortOpened);
+    EXPECT_FALSE(p.port.isOpen());
+}
+
+}  // namespace
+}  // namespace vx470
