@@ -1,13 +1,19 @@
 #pragma once
 
+#include "core/editor/frm_eq.h"
+#include "core/graph/response_graph.h"
 #include "core/link/converters.h"
+#include "core/link/device_reports.h"
 #include "core/link/link.h"
+#include "core/link/parameter_sends.h"
+#include "core/model/channel_operations.h"
 #include "core/model/channel_state.h"
 #include "core/platform/clock.h"
 #include "core/platform/dialogs.h"
 #include "core/platform/file_dialogs.h"
 #include "core/platform/host.h"
 #include "core/platform/serial_port.h"
+#include "core/shell/mdi_frm_main.h"
 
 namespace vx470 {
 
@@ -32,6 +38,22 @@ public:
     Link link;
     ChannelState channels;
     ByteScratchBuffer ByteScratch{};
+
+    // Code is setting control values: the editor's change handlers neither send nor mirror.
+    bool IgnoreControlEvents = false;
+    // A feedback search runs: reports are polled and the program refuses to close.
+    bool SearchActive = false;
+    bool QuitLoop = false;
+    bool SkipExitQuestion = false;
+    // The notch last edited.
+    int CurrentNotch = 0;
+
+    ResponseGraph graph{channels.model};
+    MDIFrmMain mainWindow{*this};
+    FrmEq frmEq{*this};
+    ParameterSends sends{*this};
+    ChannelOperations channelOps{*this};
+    DeviceReports reports{*this};
 };
 
 }  // namespace vx470

@@ -1,0 +1,229 @@
+#include "core/controls/controls.h"
+
+#include <algorithm>
+#include <cmath>
+#include <charconv>
+
+namespace vx470 {
+
+void Control::notify(ViewUpdate how) {
+    if (View) View(how);
+}
+
+void Control::SetEnabled(bool enabled) {
+    if (enabled_ == enabled) return;
+    enabled_ = enabled;
+    notify();
+}
+
+void Control::SetVisible(bool visible) {
+    if (visible_ == visible) return;
+    visible_ = visible;
+    notify();
+}
+
+bool Control::EffectiveEnabled() const {
+    return enabled_ && (container_ == nullptr || container_->EffectiveEnabled());
+}
+
+void Frame::SetCaption(std::string caption) {
+    Caption = std::move(caption);
+    notify();
+}
+
+void Label::SetCaption(std::string caption) {
+    if (caption_ == caption) return;
+    caption_ = std::move(caption);
+    notify();
+}
+
+void ScrollBar::SetValue(int value) {
+    const int v = std::clamp(value, min_, std::max(min_, max_));
+    if (v == value_) return;
+    value_ = v;
+    notify();
+    if (Change) Change();
+}
+
+void ScrollBar::SetRange(int min, int max) {
+    min_ = min;
+    max_ = std::max(min, max);
+    value_ = std::clamp(value_, min_, max_);
+    notify();
+}
+
+void ScrollBar::UserSetValue(int value) {
+    if (EffectiveEnabled()) SetValue(value);
+}
+
+void CheckBox::SetValue(int value) {
+    const int v = std::clamp(value, 0, 1);
+    if (v == value_) return;
+    value_ = v;
+    notify();
+    if (Click) Click();
+}
+
+void CheckBox::UserClick() {
+    if (EffectiveEnabled()) SetValue(value_ == 0 ? 1 : 0);
+}
+
+void Button::UserClick() {
+    if (EffectiveEnabled() && Click) Click();
+}
+
+void TextBox::SetText(std::string text) {
+    if (MaxLength != 0 && text.size() > MaxLength) text.resize(MaxLength);
+    const bool changed = text != text_;
+    text_ = std::move(text);
+    selStart_ = text_.size();
+    selLength_ = 0;
+    notify();
+    if (changed && Change) Change();
+}
+
+void TextBox::SetSelection(std::size_t start, std::size_t length) {
+    selStart_ = std::min(start, text_.size());
+    selLength_ = std::min(length, text_.size() - selStart_);
+}
+
+void TextBox::insert(char c) {
+    std::string t = text_;
+    t.erase(selStart_, selLength_);
+    if (MaxLength != 0 && t.size() >= MaxLength) return;
+    t.insert(selStart_, 1, c);
+    const std::size_t caret = selStart_ + 1;
+    text_ = std::move(t);
+    selStart_ = caret;
+    selLength_ = 0;
+    notify();
+    if (Change) Change();
+}
+
+void TextBox::UserKey(int key) {
+    if (!EffectiveEnabled() || Locked) return;
+    const int k = KeyPress ? KeyPress(key) : key;
+    if (k <= 0 || k > 255 || k == Key::Enter) return;
+    if (k == Key::Backspace) {
+        if (selLength_ == 0 && selStart_ == 0) return;
+        std::string t = text_;
+        const std::size_t from = selLength_ != 0 ? selStart_ : selStart_ - 1;
+        t.erase(from, selLength_ != 0 ? selLength_ : 1);
+        text_ = std::move(t);
+        selStart_ = from;
+        selLength_ = 0;
+        notify();
+        if (Change) Change();
+        return;
+    }
+    if (k < 32) return;  // other control characters insert nothing
+    insert(static_cast<char>(static_cast<unsigned char>(k)));
+}
+
+void TextBox::UserType(const std::string& keys) {
+    for (char c : keys) UserKey(static_cast<unsigned char>(c));
+}
+
+void TextBox::UserEdit(std::string text, std::size_t caret) {
+    if (!EffectiveEnabled() || Locked) {
+        notify();  // the view shows the text it should have kept
+        return;
+    }
+    if (MaxLength != 0 && text.size() > MaxLength) text.resize(MaxLength);
+    const bool changed = text != text_;
+    text_ = std::move(text);
+    selStart_ = std::min(caret, text_.size());
+    selLength_ = 0;
+    if (changed && Change) Change();
+}
+
+void ListBox::Clear() {
+    items_.clear();
+    index_ = -1;
+    notify();
+}
+
+void ListBox::AddItem(std::string item) {
+    items_.push_back(std::move(item));
+    notify();
+}
+
+void ListBox::SetListIndex(int index) {
+    const int count = static_cast<int>(items_.size());
+    const int i = (index < 0 || count == 0) ? -1 : std::min(index, count - 1);
+    if (i == index_) return;
+    index_ = i;
+    notify();
+}
+
+std::string ListBox::SelectedText() const {
+    if (index_ < 0) return {};
+    return items_[static_cast<std::size_t>(index_)];
+}
+
+void ListBox::UserDoubleClick(int index) {
+    if (!EffectiveEnabled()) return;
+    SetListIndex(index);
+    if (index_ >= 0 && DblClick) DblClick();
+}
+
+void ProgressBar::SetMax(int max) {
+    max_ = std::max(Min, max);
+    value_ = std::min(value_, max_);
+    notify();
+}
+
+void ProgressBar::SetValue(int value) {
+    const int v = std::clamp(value, Min, max_);
+    if (v == value_) return;
+    value_ = v;
+    // A progress bar moves while the program is busy: it must paint at once.
+    notify(ViewUpdate::RepaintNow);
+}
+
+void Form::SetCaption(std::string caption) {
+    caption_ = std::move(caption);
+    notify();
+}
+
+void Form::SetMousePointer(MousePointer pointer) {
+    if (pointer_ == pointer) return;
+    pointer_ = pointer;
+    notify(ViewUpdate::RepaintNow);
+}
+
+std::optional<double> ParseNumber(const std::string& text) {
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < n && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    const std::size_t start = i;
+    std::size_t digits = 0;
+    while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    if (i < n && text[i] == '.') {
+        ++i;
+        while (i < n && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
+    }
+    const std::size_t end = i;
+    while (i < n && text[i] == ' ') ++i;
+    if (digits == 0 || i != n) return std::nullopt;
+    // from_chars, unlike strtod, ignores the process locale (Qt sets it from the desktop).
+    double v = 0;
+    const auto result = std::from_chars(text.data() + start, text.data() + end, v);
+    if (result.ec == std::errc::result_out_of_range) v = HUGE_VAL;
+    else if (result.ec != std::errc{}) return std::nullopt;
+    return negative ? -v : v;
+}
+
+std::string FormatNumber(double value) {
+    if (!std::isfinite(value)) return "0";
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::fixed);
+    std::string s(buffer, result.ptr);
+    if (s == "-0") s = "0";
+    return s;
+}
+
+}  // namespace vx470

@@ -1,0 +1,34 @@
+#pragma once
+
+namespace vx470 {
+
+class Program;
+
+// The send function of each parameter: read the editor control, store the value in the
+// model and the image, then send its frame (nothing goes out while sending is suppressed,
+// so whole-image loads keep the three in step without echoing to the unit).
+class ParameterSends {
+public:
+    explicit ParameterSends(Program& program) : program_(program) {}
+
+    void SendNotchFilter(int n);
+    void SendReleaseNotch(int ch);
+    void SendModeSearch(int ch);
+    void SendNumNotchAutomatic(int ch);
+    void SendQNotchAutomatic(int ch);
+    void SendAttenuationNotch(int ch);
+    void SendSensitivity(int ch);
+    // Gain of every manual / automatic notch of the channel to 0 dB, sent and redrawn.
+    void ResetManualNotches(int ch);
+    void ResetAutomaticNotches(int ch);
+
+private:
+    // Command 10 with the channel's four automatic-section bytes.
+    void sendSection(int ch);
+    void sendReleaseAndMode(int ch);
+    void resetNotches(int ch, bool automatic);
+
+    Program& program_;
+};
+
+}  // namespace vx470

@@ -1,0 +1,158 @@
+#include "core/model/channel_operations.h"
+
+#include <algorithm>
+
+#include "core/program.h"
+#include "core/shell/tables.h"
+
+namespace vx470 {
+
+namespace {
+constexpr std::size_t at(int i) { return static_cast<std::size_t>(i); }
+}  // namespace
+
+void ChannelOperations::ApplyImageToEditor() {
+    FrmEq& eq = program_.frmEq;
+    ChannelModel& model = program_.channels.model;
+    const PresetImage& image = program_.channels.image;
+
+    eq.Check2.SetValue(0);
+    program_.channels.LinkChannels = 0;
+
+    for (int n = 0; n < kNotches; ++n) {
+        const std::size_t i = at(n);
+        const std::size_t o = at(NotchOffset[i]);
+        program_.IgnoreControlEvents = true;
+        eq.HScroll20[i].SetValue(image[o + NotchRecord::Gain]);
+        eq.HScroll30[i].SetValue(image[o + NotchRecord::Q]);
+        const int f = std::min(256 * image[o + NotchRecord::FreqHigh] + image[o + NotchRecord::FreqLow],
+                               kMaxFrequencyIndex);
+        eq.Text2[i].SetText(FormatNumber(FrequencyGrid[at(f)]));
+        eq.HScroll6[i].SetValue(f);
+        program_.IgnoreControlEvents = false;
+        program_.sends.SendNotchFilter(n);
+        program_.graph.DrawNotchResponse(n);
+    }
+
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const std::size_t c = at(ch);
+        loadChannelModel(ch, ch);
+        if (model.ReleaseNotch[c] > 1) model.ReleaseNotch[c] = 0;
+        if (model.ModeSearch[c] > 1) model.ModeSearch[c] = 0;
+        program_.IgnoreControlEvents = true;
+        eq.HScroll1[c].SetValue(model.NumNotchAuto[c] - 1);
+        eq.HScroll2[c].SetValue(model.QNotchAuto[c]);
+        eq.HScroll3[c].SetValue(model.AttenuationNotch[c]);
+        eq.HScroll4[c].SetValue(model.ReleaseNotch[c]);
+        eq.HScroll5[c].SetValue(model.ModeSearch[c]);
+        eq.Slider1[c].SetValue(model.Sensitivity[c]);
+        program_.IgnoreControlEvents = false;
+        ParameterSends& s = program_.sends;
+        s.SendNumNotchAutomatic(ch);
+        s.SendQNotchAutomatic(ch);
+        s.SendAttenuationNotch(ch);
+        s.SendSensitivity(ch);
+        s.SendReleaseNotch(ch);
+        s.SendModeSearch(ch);
+        eq.EnableNotchRows(ch);
+    }
+}
+
+void ChannelOperations::loadChannelModel(int ch, int fromCh) {
+    const std::size_t c = at(ch);
+    const std::size_t f = at(fromCh);
+    ChannelModel& model = program_.channels.model;
+    const PresetImage& image = program_.channels.image;
+    model.NumNotchAuto[c] = image[at(NumAutoOffset[f])];
+    model.QNotchAuto[c] = image[at(QAutoOffset[f])];
+    model.AttenuationNotch[c] = image[at(AttenuationOffset[f])];
+    model.Sensitivity[c] = image[at(SensitivityOffset[f])];
+    model.ReleaseNotch[c] = image[at(ReleaseOffset[f])];
+    model.ModeSearch[c] = image[at(ModeSearchOffset[f])];
+}
+
+void ChannelOperations::copyRows(int from, int to) {
+    FrmEq& eq = program_.frmEq;
+    PresetImage& image = program_.channels.image;
+    for (int k = 0; k < kNotchesPerChannel; ++k) {
+        const std::size_t s = at(from * kNotchesPerChannel + k);
+        const std::size_t d = at(to * kNotchesPerChannel + k);
+        std::copy_n(image.begin() + NotchOffset[s], NotchRecord::Size, image.begin() + NotchOffset[d]);
+        program_.IgnoreControlEvents = true;
+        eq.HScroll20[d].SetValue(eq.HScroll20[s].Value());
+        eq.Text2[d].SetText(eq.Text2[s].Text());
+        eq.HScroll30[d].SetValue(eq.HScroll30[s].Value());
+        eq.HScroll6[d].SetValue(eq.HScroll6[s].Value());
+        program_.IgnoreControlEvents = false;
+        program_.sends.SendNotchFilter(static_cast<int>(d));
+        program_.graph.DrawNotchResponse(static_cast<int>(d));
+    }
+    loadChannelModel(to, from);
+    const std::size_t f = at(from);
+    const std::size_t t = at(to);
+    const ChannelModel& model = program_.channels.model;
+    program_.IgnoreControlEvents = true;
+    eq.HScroll1[t].SetValue(model.NumNotchAuto[f] - 1);
+    eq.HScroll2[t].SetValue(model.QNotchAuto[f]);
+    eq.HScroll3[t].SetValue(model.AttenuationNotch[f]);
+    eq.HScroll4[t].SetValue(model.ReleaseNotch[f]);
+    eq.HScroll5[t].SetValue(model.ModeSearch[f]);
+    eq.Slider1[t].SetValue(model.Sensitivity[f]);
+    program_.IgnoreControlEvents = false;
+}
+
+void ChannelOperations::CopyChannelLeftToRight() {
+    copyRows(0, 1);
+    ParameterSends& s = program_.sends;
+    s.SendNumNotchAutomatic(1);
+    s.SendQNotchAutomatic(1);
+    s.SendAttenuationNotch(1);
+    s.SendSensitivity(1);
+    s.SendReleaseNotch(1);
+    s.SendModeSearch(1);
+    program_.frmEq.EnableNotchRows(1);
+}
+
+void ChannelOperations::CopyChannelRightToLeft() {
+    copyRows(1, 0);
+    // The sensitivity goes last in this direction.
+    ParameterSends& s = program_.sends;
+    s.SendNumNotchAutomatic(0);
+    s.SendQNotchAutomatic(0);
+    s.SendAttenuationNotch(0);
+    s.SendReleaseNotch(0);
+    s.SendModeSearch(0);
+    s.SendSensitivity(0);
+    program_.frmEq.EnableNotchRows(0);
+}
+
+void ChannelOperations::LinkChannelsClick() {
+    FrmEq& eq = program_.frmEq;
+    ChannelState& channels = program_.channels;
+    if (eq.Check2.Value() != 1) {
+        channels.LinkChannels = 0;
+        return;
+    }
+    // The periodic comparison may be up to three seconds old; an edit just before the click
+    // must still count.
+    channels.CompareChannels();
+    if (!channels.ChannelsDiffer) {
+        channels.LinkChannels = 1;
+        return;
+    }
+    const Answer answer = program_.platform.dialogs.show(MessageBox{
+        "      You requested to Link channel Left & Right  \r\n"
+        "        This will copy channel Left to Right     \r\n"
+        "                     confirm?                    ",
+        "Link Left & Right", MessageButtons::YesNo, MessageIcon::None, 0});
+    if (answer == Answer::No) {
+        eq.Check2.SetValue(0);
+        return;
+    }
+    eq.SetMousePointer(MousePointer::ArrowHourglass);
+    CopyChannelLeftToRight();
+    eq.SetMousePointer(MousePointer::Default);
+    channels.LinkChannels = 1;
+}
+
+}  // namespace vx470
