@@ -1,0 +1,129 @@
+// The simulated VX-470: bytes in, bytes out, on a clock the caller supplies.
+// No threads and no I/O; PtyServer puts it on a pseudo-terminal.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "sim/images.h"
+
+namespace vxsim {
+
+using Clock = std::chrono::steady_clock;
+using TimePoint = Clock::time_point;
+using Frame = std::array<std::uint8_t, 10>;
+using Memory = std::array<std::uint8_t, kMemorySize>;
+
+// One byte on the line at 4800 baud, 10 bits per byte.
+inline constexpr std::chrono::nanoseconds kByteTime{1'000'000'000 / 480};
+
+enum class FaultKind {
+    NoReply,        // no reply; on every frame (frame 0) the unit sends nothing at all
+    ShortReply,     // only the first `amount` bytes of the reply
+    ExtraBytes,     // `amount` junk bytes after the reply
+    Garbage,        // `amount` junk bytes before the reply
+    Delay,          // the reply leaves `amount` ms late
+    ReportBefore,   // a gain report just before the reply
+    DieAfter,       // after `frame` frames the unit neither reads nor writes
+    HangUpAfter,    // as DieAfter, then the line is closed (see Unit::hangUpDue)
+    SearchGarbage,  // `amount` junk bytes halfway between the reports of a search
+};
+
+struct Fault {
+    FaultKind kind = FaultKind::NoReply;
+    std::size_t frame = 0;   // 1-based number of the received frame it hits; 0 = every frame
+    std::size_t amount = 0;  // bytes, or milliseconds for Delay
+};
+
+struct Config {
+    std::vector<int> userPresets{};  // as the user numbers them, 5..20
+    std::uint64_t seed = 1;
+    std::chrono::milliseconds searchInterval{700};
+    bool paced = false;  // emulate 4800 baud on both directions
+    std::vector<Fault> faults{};
+};
+
+class Unit {
+  public:
+    // Throws std::invalid_argument for a user preset number outside 5..20.
+    explicit Unit(const Config& config = {});
+
+    void addFault(const Fault& fault);
+    void setPaced(bool paced) { paced_ = paced; }
+
+    // Bytes from the host, arrived at `now`.
+    void receive(std::span<const std::uint8_t> bytes, TimePoint now);
+    // Runs what is due by `now` and returns the bytes that leave by then, in order.
+    std::vector<std::uint8_t> takeOutput(TimePoint now);
+    // When takeOutput next has something to do; empty when only new input can change that.
+    std::optional<TimePoint> nextWake() const;
+
+    const std::vector<Frame>& receivedFrames() const { return frames_; }
+    const Memory& memory() const { return memory_; }
+    std::uint8_t memoryByte(std::size_t address) const;
+    const Image& runningImage() const { return running_; }
+    bool searching() const { return search_.active; }
+    bool awaitingAck() const { return search_.awaitingAck; }
+    bool lineDead() const { return dead_; }
+    // The line should now be closed: hang-up fault reached and all output gone.
+    bool hangUpDue() const { return dead_ && hangUp_ && out_.empty(); }
+
+  private:
+    struct Search {
+        bool active = false;
+        bool awaitingAck = false;
+        std::array<bool, kChannels> target{};
+        std::array<std::size_t, kChannels> placed{};
+        std::size_t deepenCursor = 0;
+    };
+    struct Timed {
+        std::uint8_t byte;
+        TimePoint at;
+    };
+    using Bytes = std::vector<std::uint8_t>;
+
+    void handleFrame(const Frame& frame, TimePoint at);
+    std::optional<Bytes> execute(const Frame& frame, bool& searchStarted);
+    void setNotchCommand(const Frame& f);
+    void sectionCommand(const Frame& f, bool& searchStarted);
+    Bytes readBlockCommand(std::uint8_t preset);
+    void releaseCommand(const Frame& f);
+    void acknowledge(TimePoint at);
+    void scheduleReport(TimePoint base);
+    void runTimers(TimePoint now);
+    std::optional<Bytes> nextReport();
+    Bytes gainReportBeforeReply();
+    Bytes junk(std::size_t count);
+    TimePoint send(const Bytes& bytes, TimePoint ready);
+    bool matches(const Fault& fault, std::size_t frameNumber) const;
+    bool silent() const;
+    void checkLineEnd();
+    std::uint8_t numAuto(std::size_t channel) const;
+
+    Memory memory_{};
+    Image running_{};
+    std::array<Image, kFixedPresets> fixed_{};
+    std::vector<Fault> faults_;
+    std::vector<Frame> frames_;
+    std::vector<std::uint8_t> rx_;
+    std::optional<TimePoint> lastInput_;
+    std::deque<Timed> out_;
+    std::optional<TimePoint> lastEmit_;
+    Search search_;
+    std::optional<TimePoint> reportAt_;
+    std::optional<TimePoint> sprayAt_;
+    std::chrono::milliseconds interval_;
+    std::uint64_t searchRng_;
+    std::uint64_t junkRng_;
+    bool paced_ = false;
+    bool dead_ = false;
+    bool hangUp_ = false;
+};
+
+}  // namespace vxsim
