@@ -6,23 +6,29 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <vector>
 
 #include "core/link/commands.h"
 #include "core/link/link.h"
 #include "desktop/qt_serial_port.h"
 #include "sim/pty_server.h"
-#include "tests/fakes/fakes.h"
 
 namespace {
 
 using namespace vx470;
 
+// The unit answers every frame here; a message box would mean the benchmark is broken.
+class NoDialogs final : public Dialogs {
+public:
+    Answer show(const MessageBox&) override { std::abort(); }
+};
+
 struct Rig {
     vxsim::PtyServer server{vxsim::Config{.userPresets = {5, 9}}};
     desktop::QtSerialPort port{QStringList{QString::fromStdString(server.path())}};
     SteadyClock clock;
-    test::FakeDialogs dialogs;
+    NoDialogs dialogs;
     Link link{port, clock, dialogs};
 
     explicit Rig(std::size_t bufferSize) {
