@@ -1,0 +1,83 @@
+#include "tests/unit/program_fixture.h"
+
+namespace vx470 {
+namespace {
+
+using test::Bytes;
+using test::frame;
+
+class DeviceReportsTest : public test::ProgramTest {
+protected:
+    void report(const Bytes& bytes) {
+        p.port.arrive(bytes);
+        program.reports.PollDeviceReports();
+    }
+    const Bytes ack = frame({48});
+};
+
+TEST_F(DeviceReportsTest, NotchReportPlacesAWholeNotchWithoutANotchFrame) {
+    report({0xFE, 0x01, 0x03, 0x01, 0x0A, 0x02, 0x1E, 0, 0, 0});
+    EXPECT_EQ(image(120), 30);
+    EXPECT_EQ(image(121), 1);
+    EXPECT_EQ(image(122), 10);
+    EXPECT_EQ(image(123), 2);
+    EXPECT_EQ(eq().HScroll20[15].Value(), 30);
+    EXPECT_EQ(eq().Text1[15].Text(), "-15");
+    EXPECT_EQ(eq().Text2[15].Text(), "247.9");
+    EXPECT_EQ(eq().HScroll30[15].Value(), 2);
+    EXPECT_EQ(program.channels.model.NotchGainDb[15], -15);
+    EXPECT_EQ(frames(), (std::vector<Bytes>{ack}));
+    EXPECT_EQ(p.port.bytesWaiting(), 0u);
+}
+
+TEST_F(DeviceReportsTest, NotchReportMovesTheFrequencyBarWithTheText) {
+    report({0xFE, 0x00, 0x01, 0x02, 0xD9, 0x03, 0x00, 0, 0, 0});  // index 729, Q 3, -45 dB
+    EXPECT_EQ(eq().Text2[1].Text(), "20000");
+    EXPECT_EQ(eq().HScroll6[1].Value(), 729);
+    EXPECT_EQ(program.channels.model.NotchFrequency[1], 20000);
+}
+
+TEST_F(DeviceReportsTest, GainReportChangesOnlyTheGain) {
+    program.channels.image[28] = 0;
+    loadImage(program.channels.image);
+    report({0xFD, 0x00, 0x00, 0x77, 0x77, 0x77, 0x2D, 0, 0, 0});
+    EXPECT_EQ(image(28), 45);
+    EXPECT_EQ(image(29) * 256 + image(30), 266);
+    EXPECT_EQ(image(31), 2);
+    EXPECT_EQ(eq().HScroll20[0].Value(), 45);
+    EXPECT_EQ(frames(), (std::vector<Bytes>{ack}));
+}
+
+TEST_F(DeviceReportsTest, AnythingElseIsDroppedButStillAcknowledged) {
+    const PresetImage before = program.channels.image;
+    report({0x12, 0x01, 0x03, 0x01, 0x0A, 0x02, 0x1E, 0, 0, 0, 0x55, 0x66});
+    // Reports no control could show: filter 12, index 730, Q 4, gain 46.
+    report({0xFE, 0x00, 0x0C, 0x01, 0x0A, 0x02, 0x1E, 0, 0, 0});
+    report({0xFE, 0x00, 0x03, 0x02, 0xDA, 0x02, 0x1E, 0, 0, 0});
+    report({0xFE, 0x00, 0x03, 0x01, 0x0A, 0x04, 0x1E, 0, 0, 0});
+    report({0xFD, 0x01, 0x03, 0x00, 0x00, 0x00, 0x2E, 0, 0, 0});
+    report({0xFD, 0x01, 0xFF, 0x00, 0x00, 0x00, 0x00, 0, 0, 0});
+    EXPECT_EQ(program.channels.image, before);
+    EXPECT_EQ(frames(), std::vector<Bytes>(6, ack));
+    EXPECT_EQ(p.port.bytesWaiting(), 0u);
+}
+
+TEST_F(DeviceReportsTest, APartialReportWaitsForTheRest) {
+    p.port.arrive({0xFD, 0x00, 0x03, 0, 0, 0, 0x10, 0, 0});
+    program.reports.PollDeviceReports();
+    EXPECT_EQ(p.port.bytesWaiting(), 9u);
+    EXPECT_TRUE(frames().empty());
+    report({0});
+    EXPECT_EQ(image(40), 0x10);
+    EXPECT_EQ(frames(), (std::vector<Bytes>{ack}));
+}
+
+TEST_F(DeviceReportsTest, DemoModeReadsNothing) {
+    program.link.DemoMode = true;
+    report({0xFD, 0x00, 0x03, 0, 0, 0, 0x10, 0, 0, 0});
+    EXPECT_EQ(p.port.bytesWaiting(), 10u);
+    EXPECT_EQ(image(40), 45);
+}
+
+}  // namespace
+}  // namespace vx470
