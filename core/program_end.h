@@ -6,10 +6,11 @@ namespace vx470 {
 
 // Thrown where the program must end at once ("Time out", a refused demo mode, a confirmed
 // exit). The entry point from the window system catches it, closes the port and every
-// window without their close handlers, and leaves.
+// window without their close handlers, and leaves with `exitCode`.
 class ProgramEnd : public std::runtime_error {
 public:
-    ProgramEnd() : std::runtime_error("program end") {}
+    explicit ProgramEnd(int exitCode = 0) : std::runtime_error("program end"), exitCode(exitCode) {}
+    int exitCode;
 };
 
 }  // namespace vx470

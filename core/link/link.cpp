@@ -58,7 +58,7 @@ void Link::transact(const FrameArgs& args, std::size_t count, Clock::Duration li
 void Link::timeOut() {
     dialogs_.show(MessageBox{"Time out", std::string(kApplicationTitle), MessageButtons::Ok,
                              MessageIcon::Exclamation, 0});
-    throw ProgramEnd();
+    throw ProgramEnd(1);
 }
 
 std::size_t Link::readInto(std::size_t count) {
