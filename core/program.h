@@ -13,6 +13,8 @@
 #include "core/platform/file_dialogs.h"
 #include "core/platform/host.h"
 #include "core/platform/serial_port.h"
+#include "core/presets/preset_list.h"
+#include "core/shell/frm_splash.h"
 #include "core/shell/mdi_frm_main.h"
 
 namespace vx470 {
@@ -34,6 +36,10 @@ public:
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
+    // The program starts with its splash window; everything else follows from there.
+    void Start() { frmSplash.Form_Load(); }
+    void OnTimer(TimerId timer);
+
     Platform platform;
     Link link;
     ChannelState channels;
@@ -47,8 +53,12 @@ public:
     bool SkipExitQuestion = false;
     // The notch last edited.
     int CurrentNotch = 0;
+    // The directory the program started in: home of "init.cfg" and the preset folder.
+    std::string ProgramDir;
+    PresetList presets;
 
     ResponseGraph graph{channels.model};
+    FrmSplash frmSplash{*this};
     MDIFrmMain mainWindow{*this};
     FrmEq frmEq{*this};
     ParameterSends sends{*this};

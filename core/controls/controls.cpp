@@ -192,6 +192,17 @@ void Form::SetMousePointer(MousePointer pointer) {
     notify(ViewUpdate::RepaintNow);
 }
 
+void Form::SetWindowState(WindowState state) {
+    state_ = state;
+    notify();
+}
+
+void Form::Unload() {
+    unloaded_ = true;
+    SetVisible(false);
+    notify();
+}
+
 std::optional<double> ParseNumber(const std::string& text) {
     std::size_t i = 0;
     const std::size_t n = text.size();

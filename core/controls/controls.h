@@ -212,9 +212,19 @@ public:
     // Asked before the form closes, whatever the cause; returns true to keep it open.
     std::function<bool()> QueryUnload;
 
+    enum class WindowState { Normal, Maximized };
+    WindowState State() const { return state_; }
+    void SetWindowState(WindowState state);
+
+    // The form is done; its view closes it.
+    void Unload();
+    bool Unloaded() const { return unloaded_; }
+
 private:
     std::string caption_;
     MousePointer pointer_ = MousePointer::Default;
+    WindowState state_ = WindowState::Normal;
+    bool unloaded_ = false;
 };
 
 // Number parsing for typed entries: optional blanks, an optional sign, digits with an

@@ -521,6 +521,11 @@ void FrmEq::LockCursor(bool FlagLock) {
     }
 }
 
+void FrmEq::ShowPresetName() {
+    Label8.SetCaption(program_.presets.ShownPresetName);
+    Label8.Refresh();
+}
+
 void FrmEq::EnableNotchRows(int ch) {
     const int automatic = program_.channels.model.NumNotchAuto[at(ch)];
     for (int k = 0; k < kNotchesPerChannel; ++k) {

@@ -83,6 +83,8 @@ public:
     // Disables (true) or enables (false) every parameter control of the editor except the
     // search boxes, and the main window's preset and copy buttons.
     void LockCursor(bool FlagLock);
+    // Shows the shown preset name in the name label at once.
+    void ShowPresetName();
     // Manual rows editable, automatic rows not.
     void EnableNotchRows(int ch);
     // Every automatic row (k < count) of channel ch shows Q code q with the text of

@@ -51,11 +51,11 @@ void Link::transact(const FrameArgs& args, std::size_t count, Clock::Duration li
     for (int writes = 1;; ++writes) {
         writeFrame(args);
         if (waitForBytes(count, limit, clock_.now())) return;
-        if (writes >= kMaxWrites) timeOut();
+        if (writes >= kMaxWrites) TimeOut();
     }
 }
 
-void Link::timeOut() {
+void Link::TimeOut() {
     dialogs_.show(MessageBox{"Time out", std::string(kApplicationTitle), MessageButtons::Ok,
                              MessageIcon::Exclamation, 0});
     throw ProgramEnd(1);

@@ -57,6 +57,9 @@ public:
 
     SerialPort& port() { return port_; }
 
+    // The unit stopped answering: the "Time out" box, then the end of the program.
+    [[noreturn]] void TimeOut();
+
 private:
     bool writeFrame(const FrameArgs& args);
     // Waits until `count` bytes wait or `limit` has passed since `sentAt`.
@@ -64,7 +67,6 @@ private:
     // Writes the frame until `count` bytes answer it; at the sixth silent attempt it shows
     // "Time out" and ends the program.
     void transact(const FrameArgs& args, std::size_t count, Clock::Duration limit);
-    [[noreturn]] void timeOut();
     std::size_t readInto(std::size_t count);
 
     SerialPort& port_;

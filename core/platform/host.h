@@ -4,18 +4,29 @@
 
 namespace vx470 {
 
+class FrmRead;
+class FrmStore;
+
 struct ScreenSize {
     int width = 0;
     int height = 0;
 };
 
-// The rest of the desktop the program needs: screen, current directory and timers.
-// Timer ticks come back into the program through its own entry points.
+// The program's timers; a tick comes back through Program::OnTimer.
+enum class TimerId { Splash, Timer3 };
+
+// The rest of the desktop the program needs: screen, current directory, timers and modal
+// forms.
 class Host {
 public:
     virtual ~Host() = default;
     virtual ScreenSize screenSize() = 0;
     virtual std::string currentDirectory() = 0;
+    // Starts (or restarts) the timer with this interval; 0 stops it.
+    virtual void setTimer(TimerId timer, int intervalMs) = 0;
+    // Shows the dialog modally; returns once it has unloaded itself.
+    virtual void showModal(FrmRead& form) = 0;
+    virtual void showModal(FrmStore& form) = 0;
 };
 
 }  // namespace vx470

@@ -1,19 +1,180 @@
 #include "core/shell/mdi_frm_main.h"
 
+#include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
+
+#include "core/presets/frm_read.h"
+#include "core/presets/frm_store.h"
+#include "core/presets/preset_files.h"
+#include "core/program.h"
+#include "core/program_end.h"
 
 namespace vx470 {
 
+namespace {
+
+constexpr int kLastSearchedPort = 35;
+constexpr const char* kConfigFile = "init.cfg";
+
+}  // namespace
+
 MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
+    Name = "MDIFrmMain";
     static constexpr std::array<const char*, 6> tips = {
-        "Load Preset from PC",  "Save Preset to PC",  "Store Preset to device",
+        "Load Preset from PC",     "Save Preset to PC",  "Store Preset to device",
         "Read Preset from device", "Copy Left to Right", "Copy Right to Left"};
     for (std::size_t i = 0; i < kToolbarButtons.size(); ++i) {
-        Button& b = Command1[static_cast<std::size_t>(kToolbarButtons[i])];
+        const int index = kToolbarButtons[i];
+        Button& b = Command1[static_cast<std::size_t>(index)];
         b.ToolTip = tips[i];
-        b.Name = "Command1(" + std::to_string(kToolbarButtons[i]) + ")";
+        b.Name = "Command1(" + std::to_string(index) + ")";
+        b.Click = [this, index] { Command1_Click(index); };
     }
     for (int unused : {4, 5, 6}) Command1[static_cast<std::size_t>(unused)].SetVisible(false);
+    QueryUnload = [this] { return MDIForm_QueryUnload(); };
+    SetVisible(false);
+}
+
+void MDIFrmMain::MDIForm_Load() {
+    Link& link = program_.link;
+    link.DemoMode = false;
+    program_.SkipExitQuestion = false;
+    // The value tables are constants and the graph's scale is set when the graph is built.
+    findUnit();
+    writePortNumber();
+    DumpDeviceMemory();
+    link.SuppressSend = false;
+    program_.platform.host.setTimer(TimerId::Timer3, 3000);
+    PresetList& presets = program_.presets;
+    presets.CurrentName.clear();
+    presets.ShownPresetName = presets.CurrentName;
+    program_.frmEq.ShowPresetName();
+    program_.frmEq.Label7.SetCaption("Preset loaded from Device");
+    program_.frmEq.Label8.SetCaption(presets.CurrentName);
+    program_.frmEq.Label8.Refresh();
+    SetWindowState(WindowState::Maximized);
+    SetVisible(true);
+    program_.frmSplash.SetMousePointer(MousePointer::Default);
+    program_.frmSplash.Unload();
+    program_.SearchActive = false;
+    program_.QuitLoop = false;
+}
+
+bool MDIFrmMain::probePort() {
+    Link& link = program_.link;
+    link.OpenCommPort();
+    if (!link.DeviceFound) return false;
+    link.ReopenWithBufferSize(kReplySize);
+    if (!link.ProbeDevice(Frames::Probe())) link.DeviceFound = false;
+    return link.DeviceFound;
+}
+
+void MDIFrmMain::findUnit() {
+    Label& label = program_.frmSplash.Label1;
+    label.SetVisible(true);
+    label.Refresh();
+    readPortNumber();
+    Link& link = program_.link;
+    if (probePort()) return;
+    const std::int16_t stored = link.CommPortNumber;
+    for (std::int16_t p = 1; p <= kLastSearchedPort; ++p) {
+        if (p == stored) continue;
+        link.CommPortNumber = p;
+        if (probePort()) return;
+    }
+    const Answer answer = program_.platform.dialogs.show(
+        MessageBox{"COM not found, do you want continue in demo mode?", "Warning",
+                   MessageButtons::YesNo, MessageIcon::None, 0});
+    if (answer == Answer::No) {
+        program_.SkipExitQuestion = true;
+        throw ProgramEnd(0);
+    }
+    link.DemoMode = true;
+    DemoSetup();
+}
+
+void MDIFrmMain::readPortNumber() {
+    std::ifstream file(std::filesystem::path(program_.ProgramDir) / kConfigFile,
+                       std::ios::binary);
+    std::array<char, 2> bytes{};
+    if (file) file.read(bytes.data(), bytes.size());
+    // A missing or short file leaves the missing bytes 0: port 0 cannot be opened.
+    const auto lo = static_cast<std::uint8_t>(bytes[0]);
+    const auto hi = static_cast<std::uint8_t>(bytes[1]);
+    program_.link.CommPortNumber = static_cast<std::int16_t>(lo | (hi << 8));
+}
+
+void MDIFrmMain::writePortNumber() {
+    const auto port = static_cast<std::uint16_t>(program_.link.CommPortNumber);
+    const std::array<char, 2> bytes = {static_cast<char>(port & 0xFF), static_cast<char>(port >> 8)};
+    std::ofstream file(std::filesystem::path(program_.ProgramDir) / kConfigFile,
+                       std::ios::binary | std::ios::trunc);
+    // A directory we may not write to costs only the remembered port.
+    if (file) file.write(bytes.data(), bytes.size());
+}
+
+void MDIFrmMain::copyChannels(const char* title, const char* text, bool leftToRight) {
+    const Answer answer = program_.platform.dialogs.show(
+        MessageBox{text, title, MessageButtons::YesNo, MessageIcon::None, 0});
+    if (answer == Answer::No) return;
+    SetMousePointer(MousePointer::ArrowHourglass);
+    if (leftToRight) {
+        program_.channelOps.CopyChannelLeftToRight();
+    } else {
+        program_.channelOps.CopyChannelRightToLeft();
+    }
+    SetMousePointer(MousePointer::Default);
+}
+
+void MDIFrmMain::Command1_Click(int index) {
+    switch (index) {
+        case 0:
+            LoadPresetFile(program_);
+            break;
+        case 1:
+            SavePresetFile(program_);
+            break;
+        case 2: {
+            // Loaded fresh each time, so it always shows the current names.
+            auto form = std::make_unique<FrmStore>(program_);
+            form->Form_Load();
+            program_.platform.host.showModal(*form);
+            break;
+        }
+        case 3: {
+            auto form = std::make_unique<FrmRead>(program_);
+            form->Form_Load();
+            program_.platform.host.showModal(*form);
+            break;
+        }
+        case 7:
+            copyChannels("Copy Left to Right", "Copy Channel Left to Right, Are you sure ?", true);
+            break;
+        case 8:
+            copyChannels("Copy Right to Left", "Copy Channel Right to Left, Are you sure ?", false);
+            break;
+        default:
+            break;
+    }
+}
+
+void MDIFrmMain::Timer3_Timer() {
+    program_.channels.CompareChannels();
+    program_.platform.host.setTimer(TimerId::Timer3, 3000);
+}
+
+bool MDIFrmMain::MDIForm_QueryUnload() {
+    if (program_.SkipExitQuestion) throw ProgramEnd(0);
+    if (program_.SearchActive) return true;
+    const Answer answer = program_.platform.dialogs.show(
+        MessageBox{"               Are you sure ? ", "Exit", MessageButtons::YesNo,
+                   MessageIcon::None, 1});
+    if (answer != Answer::Yes) return true;
+    program_.link.SendFrame(Frames::Closing());
+    program_.QuitLoop = true;
+    throw ProgramEnd(0);
 }
 
 }  // namespace vx470

@@ -18,8 +18,25 @@ public:
     static constexpr std::array<int, 6> kToolbarButtons = {0, 1, 2, 3, 7, 8};
     std::array<Button, 9> Command1;
 
+    // The start-up sequence; ends with the program idle, waiting for the user.
+    void MDIForm_Load();
+    void Command1_Click(int index);
+    void Timer3_Timer();
+    // True keeps the window open. Ends the program (ProgramEnd) on a confirmed exit.
+    bool MDIForm_QueryUnload();
+
+    void DumpDeviceMemory();
+    void DemoSetup();
+
 private:
-    [[maybe_unused]] Program& program_;
+    // Stored port first, then 1..35; asks for demo mode when none answers.
+    void findUnit();
+    bool probePort();
+    void readPortNumber();
+    void writePortNumber();
+    void copyChannels(const char* title, const char* text, bool leftToRight);
+
+    Program& program_;
 };
 
 }  // namespace vx470

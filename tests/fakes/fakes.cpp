@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "core/presets/frm_read.h"
+#include "core/presets/frm_store.h"
+
 namespace vx470::test {
 
 void FakeSerialPort::arrive(const Bytes& bytes, Clock::Duration after) {
@@ -99,6 +102,18 @@ std::string FakeFileDialogs::openFile(const FileDialogRequest& request) {
 std::string FakeFileDialogs::saveFile(const FileDialogRequest& request) {
     saved.push_back(request);
     return next();
+}
+
+void FakeHost::showModal(FrmRead& form) {
+    ++modals;
+    if (onRead) onRead(form);
+    if (!form.Unloaded()) form.Command1_Click(0);  // an unscripted dialog is cancelled
+}
+
+void FakeHost::showModal(FrmStore& form) {
+    ++modals;
+    if (onStore) onStore(form);
+    if (!form.Unloaded()) form.Command1_Click(0);
 }
 
 Bytes frame(std::initializer_list<int> args) {

@@ -106,8 +106,18 @@ class FakeHost final : public Host {
 public:
     ScreenSize screen{1280, 1024};
     std::string directory = ".";
+    // Interval of each timer as last set; 0 = stopped.
+    std::map<TimerId, int> timers;
+    // Act on a modal dialog while it is "open"; it must end by unloading the form.
+    std::function<void(FrmRead&)> onRead;
+    std::function<void(FrmStore&)> onStore;
+    int modals = 0;
+
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
+    void setTimer(TimerId timer, int intervalMs) override { timers[timer] = intervalMs; }
+    void showModal(FrmRead& form) override;
+    void showModal(FrmStore& form) override;
 };
 
 // All fakes together, ready to hand to a Program.

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace vx470 {
+
+inline constexpr int kPresets = 20;
+inline constexpr int kFixedPresets = 4;
+inline constexpr int kUserSlots = kPresets - kFixedPresets;
+// The name of a user slot nothing is stored in.
+inline constexpr const char* kEmptyPresetName = " Empty  ";
+
+// The unit's presets as the program knows them: p = 0..19, shown as 1..20; 0..3 are the
+// unit's fixed presets, 4..19 the user slots k = p - 4. Names are bytes, one
+// Windows-1252 character each.
+struct PresetList {
+    std::array<bool, kPresets + 1> PresetUsed{};
+    std::array<std::string, kPresets> PresetNames{};
+    std::string CurrentName;
+    std::string ShownPresetName;
+};
+
+// The unit's memory as the program uses it.
+namespace DeviceAddress {
+inline constexpr int Marks = 48;          // + slot k
+inline constexpr int CurrentName = 112;   // 8 bytes
+inline constexpr int Images = 288;        // + 160 k
+inline constexpr int Names = 3872;        // + 8 k
+inline constexpr int NameLength = 8;
+inline constexpr std::uint8_t Occupied = 0x55;  // 'U'
+}  // namespace DeviceAddress
+
+}  // namespace vx470
