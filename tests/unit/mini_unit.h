@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "tests/fakes/fakes.h"
+
+namespace vx470::test {
+
+// Just enough of a unit for the start-up and preset sequences: memory, a running image,
+// and a 10-byte answer to every frame (160 bytes to a block read, nothing to an
+// acknowledgement). The real simulator is exercised by the end-to-end tests.
+struct MiniUnit {
+    std::array<std::uint8_t, 4096> memory{};
+    std::array<std::uint8_t, 160> running{};
+    int port = 1;
+    // Frames after which the unit falls silent; -1 = never.
+    int answers = -1;
+
+    MiniUnit() { memory.fill(0xFF); }
+
+    void usePreset(int shown, const std::string& name) {
+        const int k = shown - 5;
+        memory[static_cast<std::size_t>(48 + k)] = 0x55;
+        for (int i = 0; i < 8; ++i) {
+            memory[static_cast<std::size_t>(3872 + 8 * k + i)] = static_cast<std::uint8_t>(name[static_cast<std::size_t>(i)]);
+        }
+    }
+
+    void attach(FakeSerialPort& fake) {
+        fake.openable.insert(port);
+        fake.onWrite = [this](FakeSerialPort& p, const Bytes& w) { answer(p, w); };
+    }
+
+    void answer(FakeSerialPort& p, const Bytes& w) {
+        if (p.currentPort() != port || w.size() != 10 || answers == 0) return;
+        if (answers > 0) --answers;
+        const std::uint8_t cmd = w[2];
+        const int address = (w[3] << 8 | w[4]) & 0xFFF;
+        if (cmd == 48) return;
+        if (cmd == 11) {
+            p.arrive(Bytes(running.begin(), running.end()));
+            return;
+        }
+        if (cmd == 17) memory[static_cast<std::size_t>(address)] = w[6];
+        const std::uint8_t data = cmd == 16 ? memory[static_cast<std::size_t>(address)] : w[6];
+        p.arrive(Bytes{0xF0, 0x5B, cmd, 0x5B, w[3], w[4], data, w[7], w[8], 0xF7});
+    }
+};
+
+// A fresh directory for the files a test writes, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device random;
+        path_ = std::filesystem::temp_directory_path() / ("vx470-test-" + std::to_string(random()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code e;
+        std::filesystem::remove_all(path_, e);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace vx470::test
