@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace vx470::desktop {
+
+// Pictures we draw ourselves: no image files to ship or lose.
+
+// The toolbar button of main-window command `index` (0, 1, 2, 3, 7, 8).
+QIcon ToolbarIcon(int index);
+// The program's icon: a notch in a response curve.
+QIcon ApplicationIcon();
+QPixmap ApplicationPixmap(int size);
+// The splash picture, 513 × 452.
+QPixmap SplashPicture();
+
+}  // namespace vx470::desktop

@@ -1,0 +1,139 @@
+#include "desktop/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QToolBar>
+
+#include "core/app_info.h"
+#include "desktop/artwork.h"
+#include "desktop/bindings.h"
+#include "desktop/editor_window.h"
+#include "desktop/gate.h"
+#include "desktop/program_text.h"
+
+namespace vx470::desktop {
+
+namespace {
+
+// Where the start-up label sits on the picture, in pixels.
+const QRect kLabelArea(306, 426, 200, 20);
+
+}  // namespace
+
+SplashWindow::SplashWindow(Program& program, QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+    FrmSplash& form = program.frmSplash;
+    setObjectName(QString::fromStdString(form.Name));
+    setWindowTitle(QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
+    const QPixmap picture = SplashPicture();
+    setFixedSize(picture.size());
+    auto* background = new QLabel(this);
+    background->setPixmap(picture);
+    background->setGeometry(rect());
+    auto* label = new QLabel(this);
+    label->setGeometry(kLabelArea);
+    // A light plate under the text keeps it readable on the dark picture.
+    label->setStyleSheet(QStringLiteral("QLabel { background: rgba(255,255,255,225); color: #141a24;"
+                                        " border-radius: 3px; padding: 0 4px; }"));
+    BindLabel(label, form.Label1);
+    QPointer<SplashWindow> self(this);
+    form.View = [self, &form](ViewUpdate how) {
+        if (!self) return;
+        if (form.Pointer() == MousePointer::Default) {
+            self->unsetCursor();
+        } else {
+            self->setCursor(CursorFor(form.Pointer()));
+        }
+        if (how == ViewUpdate::RepaintNow) self->repaint();
+        if (form.Unloaded()) self->close();
+    };
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
+    : QMainWindow(parent), program_(program), gate_(gate) {
+    MDIFrmMain& form = program.mainWindow;
+    setObjectName(QString::fromStdString(form.Name));
+    setWindowIcon(ApplicationIcon());
+    resize(798, 521);  // the window's normal size; it is shown maximised
+
+    auto* toolbar = new QToolBar(this);
+    toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->setIconSize(QSize(32, 32));
+    for (int index : MDIFrmMain::kToolbarButtons) {
+        auto* button = new QPushButton(toolbar);
+        button->setIcon(ToolbarIcon(index));
+        button->setIconSize(QSize(32, 32));
+        button->setFlat(true);
+        button->setFixedSize(QSize(41, 41));
+        Button& b = form.Command1[static_cast<std::size_t>(index)];
+        BindButton(gate, button, b, FromProgramText(b.ToolTip));
+        toolbar->addWidget(button);
+    }
+    addToolBar(Qt::TopToolBarArea, toolbar);
+
+    area_ = new QMdiArea(this);
+    area_->setObjectName(QStringLiteral("MdiArea"));
+    setCentralWidget(area_);
+    editor_ = new EditorWindow(program, gate);
+    editorFrame_ = area_->addSubWindow(editor_);
+    editorFrame_->setWindowIcon(ApplicationIcon());
+    editorFrame_->showMaximized();
+
+    QPointer<MainWindow> self(this);
+    form.View = [self](ViewUpdate how) {
+        if (!self) return;
+        self->showForm();
+        if (how == ViewUpdate::RepaintNow) self->repaint();
+    };
+    showForm();
+}
+
+void MainWindow::showForm() {
+    const MDIFrmMain& form = program_.mainWindow;
+    const QString caption = FromProgramText(form.Caption());
+    setWindowTitle(caption.isEmpty()
+                       ? QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size()))
+                       : caption);
+    if (form.Pointer() == MousePointer::Default) {
+        unsetCursor();
+    } else {
+        setCursor(CursorFor(form.Pointer()));
+    }
+    setEnabled(form.Enabled());
+    if (form.Visible() && !isVisible()) {
+        if (form.State() == Form::WindowState::Maximized) {
+            showMaximized();
+        } else {
+            show();
+        }
+    } else if (form.Visible() && form.State() == Form::WindowState::Maximized && !isMaximized()) {
+        showMaximized();
+    }
+}
+
+QPushButton* MainWindow::ToolbarButton(int index) const {
+    const Button& b = program_.mainWindow.Command1[static_cast<std::size_t>(index)];
+    return findChild<QPushButton*>(QString::fromStdString(b.Name));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (FormAllowsClose(gate_, program_.mainWindow)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+}  // namespace vx470::desktop

@@ -1,0 +1,220 @@
+#include "desktop/preset_dialogs.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "desktop/bindings.h"
+#include "desktop/gate.h"
+#include "desktop/program_text.h"
+
+namespace vx470::desktop {
+
+namespace {
+
+void showList(QTreeWidget* w, const ListBox& list, const QStringList& numbers) {
+    if (w->topLevelItemCount() != static_cast<int>(list.Items().size())) {
+        w->clear();
+        for (std::size_t i = 0; i < list.Items().size(); ++i) {
+            auto* item = new QTreeWidgetItem(w);
+            item->setText(0, static_cast<qsizetype>(i) < numbers.size() ? numbers.at(static_cast<qsizetype>(i)) : QString());
+        }
+    }
+    for (std::size_t i = 0; i < list.Items().size(); ++i) {
+        w->topLevelItem(static_cast<int>(i))->setText(1, FromProgramText(list.Items()[i]));
+    }
+    QTreeWidgetItem* current = list.ListIndex() >= 0 ? w->topLevelItem(list.ListIndex()) : nullptr;
+    w->setCurrentItem(current);
+    if (current != nullptr) current->setSelected(true);
+    w->setToolTip(FromProgramText(list.ToolTip));
+    w->setEnabled(list.Enabled());
+}
+
+void showComboBox(QComboBox* w, const ComboBox& combo) {
+    if (w->count() != static_cast<int>(combo.Items().size())) {
+        w->clear();
+        for (const std::string& item : combo.Items()) w->addItem(FromProgramText(item));
+    }
+    w->setCurrentIndex(combo.ListIndex());
+    w->setEnabled(combo.Enabled());
+}
+
+void showProgress(QProgressBar* w, const ProgressBar& bar) {
+    w->setRange(bar.Min, bar.Max());
+    w->setValue(bar.Value());
+    w->setVisible(bar.Visible());
+}
+
+// The same view contract as the other binders: program changes arrive with signals blocked.
+template <typename W, typename C, typename Show>
+void follow(W* widget, C& control, Show show) {
+    QPointer<W> w(widget);
+    control.View = [w, &control, show](ViewUpdate how) {
+        if (!w) return;
+        {
+            const QSignalBlocker blocker(w.data());
+            show(w.data(), control);
+        }
+        if (how == ViewUpdate::RepaintNow) w->repaint();
+    };
+    const QSignalBlocker blocker(widget);
+    show(widget, control);
+}
+
+QLabel* heading(const Label& label, QWidget* parent) {
+    auto* l = new QLabel(FromProgramText(label.Caption()), parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+}  // namespace
+
+void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Label& numbers) {
+    const QStringList words = FromProgramText(numbers.Caption()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    widget->setColumnCount(2);
+    widget->setHeaderHidden(true);
+    widget->setRootIsDecorated(false);
+    widget->setUniformRowHeights(true);
+    widget->setAllColumnsShowFocus(true);
+    widget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    widget->setObjectName(QString::fromStdString(list.Name));
+    widget->setAccessibleName(QString::fromStdString(list.Name));
+    follow(widget, list, [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); });
+    QObject::connect(widget, &QTreeWidget::currentItemChanged, widget,
+                     [&gate, widget, &list](QTreeWidgetItem* item) {
+                         if (item == nullptr) return;
+                         gate.enter([&] { list.UserSelect(widget->indexOfTopLevelItem(item)); });
+                     });
+    QObject::connect(widget, &QTreeWidget::itemDoubleClicked, widget,
+                     [&gate, widget, &list](QTreeWidgetItem* item) {
+                         gate.enter([&] { list.UserDoubleClick(widget->indexOfTopLevelItem(item)); });
+                     });
+}
+
+void BindDialogForm(QDialog* dialog, Form& form) {
+    QPointer<QDialog> d(dialog);
+    form.View = [d, &form](ViewUpdate how) {
+        if (!d) return;
+        d->setWindowTitle(FromProgramText(form.Caption()));
+        if (form.Pointer() == MousePointer::Default) {
+            d->unsetCursor();
+        } else {
+            d->setCursor(CursorFor(form.Pointer()));
+        }
+        if (how == ViewUpdate::RepaintNow) d->repaint();
+        // Done is done: the dialog's own loop ends, whatever called Unload.
+        if (form.Unloaded() && d->isVisible()) d->done(QDialog::Accepted);
+    };
+    dialog->setWindowTitle(FromProgramText(form.Caption()));
+    dialog->setObjectName(QString::fromStdString(form.Name));
+}
+
+ReadDialog::ReadDialog(Gate& gate, FrmRead& form, QWidget* parent)
+    : QDialog(parent), gate_(gate), form_(form) {
+    BindDialogForm(this, form);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading(form.Label3, this));
+    auto* list = new QTreeWidget(this);
+    BindNumberedList(gate, list, form.List1, form.Label1);
+    list->setMinimumHeight(list->sizeHintForRow(0) * 20 + 8);
+    list->setMinimumWidth(220);
+    layout->addWidget(list);
+    auto* buttons = new QHBoxLayout();
+    auto* read = new QPushButton(this);
+    auto* cancel = new QPushButton(this);
+    BindButton(gate, read, form.Command1[1]);
+    BindButton(gate, cancel, form.Command1[0]);
+    read->setDefault(true);
+    buttons->addStretch();
+    buttons->addWidget(read);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+}
+
+void ReadDialog::closeEvent(QCloseEvent* event) {
+    if (form_.Unloaded() || FormAllowsClose(gate_, form_)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+// Escape is a Cancel.
+void ReadDialog::reject() {
+    if (!form_.Unloaded()) gate_.enter([this] { form_.Command1_Click(0); });
+    QDialog::reject();
+}
+
+StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
+    : QDialog(parent), gate_(gate), form_(form) {
+    BindDialogForm(this, form);
+    auto* layout = new QGridLayout(this);
+    layout->addWidget(heading(form.Label3, this), 0, 0);
+    auto* list = new QTreeWidget(this);
+    BindNumberedList(gate, list, form.List1, form.Label1);
+    list->setMinimumHeight(list->sizeHintForRow(0) * 16 + 8);
+    list->setMinimumWidth(200);
+    layout->addWidget(list, 1, 0, 6, 1);
+
+    auto* position = new QLabel(this);
+    BindLabel(position, form.Label2[0]);
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(QString::fromStdString(form.Combo1.Name));
+    combo->setAccessibleName(FromProgramText(form.Label2[0].Caption()));
+    follow(combo, form.Combo1, showComboBox);
+    QObject::connect(combo, &QComboBox::activated, combo,
+                     [&gate, &form](int index) { gate.enter([&] { form.Combo1.UserSelect(index); }); });
+    position->setBuddy(combo);
+    auto* nameLabel = new QLabel(this);
+    BindLabel(nameLabel, form.Label2[1]);
+    auto* name = new TextBoxEdit(this);
+    BindTextBox(gate, name, form.Text1, FromProgramText(form.Label2[1].Caption()));
+    name->setMaxLength(static_cast<int>(form.Text1.MaxLength));
+    nameLabel->setBuddy(name);
+    auto* progress = new QProgressBar(this);
+    progress->setObjectName(QString::fromStdString(form.ProgressBar1.Name));
+    progress->setTextVisible(false);
+    follow(progress, form.ProgressBar1, showProgress);
+
+    layout->addWidget(position, 1, 1);
+    layout->addWidget(combo, 2, 1);
+    layout->addWidget(nameLabel, 3, 1);
+    layout->addWidget(name, 4, 1);
+    layout->addWidget(progress, 5, 1);
+    auto* buttons = new QHBoxLayout();
+    auto* store = new QPushButton(this);
+    auto* cancel = new QPushButton(this);
+    BindButton(gate, store, form.Command1[1]);
+    BindButton(gate, cancel, form.Command1[0]);
+    buttons->addStretch();
+    buttons->addWidget(store);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons, 7, 0, 1, 2);
+    layout->setRowStretch(6, 1);
+}
+
+void StoreDialog::closeEvent(QCloseEvent* event) {
+    if (form_.Unloaded() || FormAllowsClose(gate_, form_)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void StoreDialog::reject() {
+    if (!form_.Unloaded()) gate_.enter([this] { form_.Command1_Click(0); });
+    QDialog::reject();
+}
+
+}  // namespace vx470::desktop

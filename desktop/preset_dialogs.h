@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+
+#include "core/presets/frm_read.h"
+#include "core/presets/frm_store.h"
+
+class QTreeWidget;
+
+namespace vx470::desktop {
+
+class Gate;
+
+// "Read Preset": the unit's 20 presets with their numbers, "Read" and "Cancel".
+class ReadDialog final : public QDialog {
+public:
+    ReadDialog(Gate& gate, FrmRead& form, QWidget* parent = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    Gate& gate_;
+    FrmRead& form_;
+};
+
+// "Store preset": the 16 user slots, the position, the name (8 characters), the progress of
+// the store, "Store" and "Cancel".
+class StoreDialog final : public QDialog {
+public:
+    StoreDialog(Gate& gate, FrmStore& form, QWidget* parent = nullptr);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    Gate& gate_;
+    FrmStore& form_;
+};
+
+// A list box shown with a column of numbers beside its rows (the numbers are the words of
+// `numbers`, one per row).
+void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Label& numbers);
+// A dialog window bound to its form: title, pointer, and closing once the form unloads.
+void BindDialogForm(QDialog* dialog, Form& form);
+
+}  // namespace vx470::desktop

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <map>
+
+#include "core/platform/dialogs.h"
+#include "core/platform/file_dialogs.h"
+#include "core/platform/host.h"
+#include "core/program.h"
+
+namespace vx470::desktop {
+
+class Gate;
+
+// Message boxes as QMessageBox, over the window that is active.
+class QtDialogs final : public Dialogs {
+public:
+    Answer show(const MessageBox& box) override;
+};
+
+// Open and save dialogs as QFileDialog. Paths travel as UTF-8.
+class QtFileDialogs final : public FileDialogs {
+public:
+    std::string openFile(const FileDialogRequest& request) override;
+    std::string saveFile(const FileDialogRequest& request) override;
+};
+
+// Screen, current directory, the program's timers and its modal dialogs.
+class QtHost final : public QObject, public Host {
+public:
+    // The program is built after the platform it uses, and its gate after it: ticks and
+    // dialogs reach the program once both are attached.
+    void attach(Program& program, Gate& gate);
+
+    ScreenSize screenSize() override;
+    std::string currentDirectory() override;
+    void setTimer(TimerId timer, int intervalMs) override;
+    void showModal(FrmRead& form) override;
+    void showModal(FrmStore& form) override;
+
+private:
+    Gate* gate_ = nullptr;
+    Program* program_ = nullptr;
+    std::map<TimerId, QTimer*> timers_;
+};
+
+// Qt's filter string for a "description|pattern|..." filter.
+QString QtFilter(const std::string& filter);
+
+}  // namespace vx470::desktop
