@@ -87,9 +87,11 @@ void Unit::receive(std::span<const std::uint8_t> bytes, TimePoint now) {
         if (dead_) {
             return;
         }
+        // On a paced line a byte is complete one byte time after it started, and it cannot
+        // start before the one in front of it is complete.
         TimePoint at = now;
-        if (paced_ && lastInput_) {
-            at = std::max(now, *lastInput_ + kByteTime);
+        if (paced_) {
+            at = (lastInput_ ? std::max(now, *lastInput_) : now) + kByteTime;
         }
         lastInput_ = at;
 
@@ -463,10 +465,9 @@ TimePoint Unit::send(const Bytes& bytes, TimePoint ready) {
     TimePoint at = ready;
     for (std::uint8_t b : bytes) {
         at = ready;
-        if (lastEmit_) {
-            // Output leaves in order; on a paced line one byte per byte time.
-            at = std::max(at, paced_ ? *lastEmit_ + kByteTime : *lastEmit_);
-        }
+        if (lastEmit_) at = std::max(at, *lastEmit_);
+        // Output leaves in order; on a paced line each byte takes one byte time.
+        if (paced_) at += kByteTime;
         lastEmit_ = at;
         if (!silent()) {
             out_.push_back({b, at});

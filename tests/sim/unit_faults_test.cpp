@@ -131,8 +131,8 @@ TEST(UnitPaced, BytesTravelAt4800Baud) {
     EXPECT_TRUE(b.send(frame(11, 255)).empty());  // the frame is still on the line
     const std::vector<TimePoint> times = emissionTimes(b, 160);
     ASSERT_EQ(times.size(), 160u);
-    // The last of the ten frame bytes lands nine byte times after the first.
-    EXPECT_NEAR(seconds(times.front() - sent), 9 * kByteSeconds, 1e-6);
+    // Ten frame bytes in, then the first reply byte out: eleven byte times.
+    EXPECT_NEAR(seconds(times.front() - sent), 11 * kByteSeconds, 1e-6);
     for (std::size_t i = 1; i < times.size(); ++i) {
         EXPECT_NEAR(seconds(times[i] - times[i - 1]), kByteSeconds, 1e-6) << i;
     }
@@ -148,8 +148,9 @@ TEST(UnitPaced, SlowInputIsNotDelayedFurther) {
     const TimePoint last = b.now;
     const std::vector<TimePoint> times = emissionTimes(b, 10);
     ASSERT_EQ(times.size(), 10u);
-    EXPECT_EQ(times.front(), last);
-    EXPECT_NEAR(seconds(times.back() - last), 9 * kByteSeconds, 1e-6);
+    // The last frame byte completes one byte time after it was written, the reply follows.
+    EXPECT_NEAR(seconds(times.front() - last), 2 * kByteSeconds, 1e-6);
+    EXPECT_NEAR(seconds(times.back() - last), 11 * kByteSeconds, 1e-6);
 }
 
 }  // namespace
