@@ -7,7 +7,7 @@ packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev fonts-dejavu-cor
           libgtest-dev libgmock-dev libbenchmark-dev)
 if [[ "${1:-}" == "--tests" ]]; then
     # xvfb + a small window manager for the end-to-end desktop run; clang's fuzzer runtime.
-    packages+=(xvfb xauth jwm clang libclang-rt-14-dev)
+    packages+=(xvfb xauth jwm xdotool clang libclang-rt-14-dev)
 fi
 
 missing=()
