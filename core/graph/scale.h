@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <string_view>
+
 #include "core/link/converters.h"
 
 namespace vx470 {
@@ -13,5 +16,35 @@ inline constexpr double kRowsPerDb = 3.183333333333333;
 inline double DecadeWidth() {
     return 575.0 / (Log10(20000.0) - Log10(20.0));
 }
+
+// The row of a level in dB and the column of a frequency in Hz on the plot.
+inline double DbRow(double db) {
+    return kZeroDbRow - kRowsPerDb * db;
+}
+inline double FrequencyColumn(double hz) {
+    return Log10(hz / 20.0) * DecadeWidth();
+}
+
+// The scale texts shown beside the plot (levels, in dB) and under it (frequencies, in Hz),
+// each with the value it marks.
+struct ScaleMark {
+    std::string_view text;
+    double value;
+};
+inline constexpr std::array<ScaleMark, 7> kDbScaleMarks = {{
+    {"+10", 10},
+    {" 0", 0},
+    {"-10", -10},
+    {"-20", -20},
+    {"-30", -30},
+    {"-40", -40},
+    {"-50", -50},
+}};
+inline constexpr std::array<ScaleMark, 4> kFrequencyScaleMarks = {{
+    {"20Hz", 20},
+    {"100Hz", 100},
+    {"1KHz", 1000},
+    {"10KHz", 10000},
+}};
 
 }  // namespace vx470
