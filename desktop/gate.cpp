@@ -16,6 +16,7 @@ void Gate::afterEntry() {
     // No timer runs for reports unless a search is on: idle costs nothing.
     if (program_.SearchActive && !poll_.isActive()) poll_.start();
     if (!program_.SearchActive && poll_.isActive()) poll_.stop();
+    emit returned();
 }
 
 void Gate::endNow(int exitCode) {

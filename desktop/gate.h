@@ -53,6 +53,9 @@ public:
 signals:
     // Emitted once, after the port is closed and before the windows close.
     void programEnded(int exitCode);
+    // Emitted whenever the outermost entry returns: views that the program does not notify
+    // (the graph canvases) look for changes here.
+    void returned();
 
 private:
     void afterEntry();

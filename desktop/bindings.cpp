@@ -1,0 +1,284 @@
+#include "desktop/bindings.h"
+
+#include <QAbstractSlider>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "core/presets/windows1252.h"
+#include "desktop/gate.h"
+#include "desktop/program_text.h"
+
+namespace vx470::desktop {
+namespace {
+
+// Positions inside the control's text: one byte per character of the widget's text, which
+// always mirrors it (every Windows-1252 character is a single UTF-16 unit).
+std::size_t bytePosition(const QString& text, int position) {
+    return ToProgramText(text.left(position)).size();
+}
+
+void showState(QWidget* w, const Control& c) {
+    w->setEnabled(c.Enabled());
+    // Showing a child before its window opens would only mark it; never open a window here.
+    if (w->isWindow()) return;
+    if (!c.Visible()) {
+        w->hide();
+    } else if (w->isHidden() && w->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+        w->show();
+    }
+}
+
+void nameWidget(QWidget* w, const Control& c, const QString& name, const QString& caption) {
+    if (w->objectName().isEmpty()) w->setObjectName(QString::fromStdString(c.Name));
+    if (!name.isEmpty()) {
+        w->setAccessibleName(name);
+    } else if (!caption.isEmpty()) {
+        w->setAccessibleName(PlainCaption(caption));
+    } else {
+        w->setAccessibleName(QString::fromStdString(c.Name));
+    }
+}
+
+// Installs the control's view: `show` brings the widget up to date (signals blocked), then
+// RepaintNow paints it at once. Shows the current state right away.
+template <typename W, typename C, typename Show>
+void installView(W* widget, C& control, Show show) {
+    QPointer<W> w(widget);
+    control.View = [w, &control, show](ViewUpdate how) {
+        if (!w) return;
+        {
+            const QSignalBlocker blocker(w.data());
+            show(w.data(), control);
+        }
+        if (how == ViewUpdate::RepaintNow) w->repaint();
+    };
+    const QSignalBlocker blocker(widget);
+    show(widget, control);
+}
+
+void showScrollBar(QAbstractSlider* w, const ScrollBar& bar) {
+    w->setRange(bar.Min(), bar.Max());
+    w->setSingleStep(bar.SmallChange);
+    w->setPageStep(bar.LargeChange);
+    w->setValue(bar.Value());
+    showState(w, bar);
+}
+
+void showCheckBox(QCheckBox* w, const CheckBox& box) {
+    w->setText(FromProgramText(box.Caption));
+    w->setChecked(box.Value() != 0);
+    showState(w, box);
+}
+
+void showButton(QPushButton* w, const Button& button) {
+    w->setText(FromProgramText(button.Caption));
+    w->setToolTip(FromProgramText(button.ToolTip));
+    showState(w, button);
+}
+
+void showFrame(QWidget* w, const Frame& frame) {
+    if (auto* group = qobject_cast<QGroupBox*>(w)) group->setTitle(FromProgramText(frame.Caption));
+    showState(w, frame);
+}
+
+}  // namespace
+
+QString PlainCaption(const QString& caption) {
+    QString plain;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) ++i;
+        plain.append(caption[i]);
+    }
+    return plain;
+}
+
+Qt::CursorShape CursorFor(MousePointer pointer) {
+    switch (pointer) {
+        case MousePointer::Hourglass:
+            return Qt::WaitCursor;
+        case MousePointer::ArrowHourglass:
+            return Qt::BusyCursor;
+        case MousePointer::Default:
+            break;
+    }
+    return Qt::ArrowCursor;
+}
+
+void BindScrollBar(Gate& gate, QAbstractSlider* widget, ScrollBar& bar, const QString& name) {
+    nameWidget(widget, bar, name, {});
+    installView(widget, bar, showScrollBar);
+    // valueChanged covers arrows, paging, keys, the wheel and (with tracking) the thumb.
+    QObject::connect(widget, &QAbstractSlider::valueChanged, widget,
+                     [&gate, w = QPointer<QAbstractSlider>(widget), b = &bar](int value) {
+                         gate.enter([&] { b->UserSetValue(value); });
+                         if (!w) return;
+                         const QSignalBlocker blocker(w.data());
+                         showScrollBar(w.data(), *b);
+                     });
+}
+
+void BindCheckBox(Gate& gate, QCheckBox* widget, CheckBox& box, const QString& name) {
+    nameWidget(widget, box, name, FromProgramText(box.Caption));
+    installView(widget, box, showCheckBox);
+    QObject::connect(widget, &QCheckBox::clicked, widget,
+                     [&gate, w = QPointer<QCheckBox>(widget), b = &box] {
+                         gate.enter([&] { b->UserClick(); });
+                         if (!w) return;
+                         const QSignalBlocker blocker(w.data());
+                         w->setChecked(b->Value() != 0);
+                     });
+}
+
+void BindButton(Gate& gate, QPushButton* widget, Button& button, const QString& name) {
+    nameWidget(widget, button, name, FromProgramText(button.Caption));
+    installView(widget, button, showButton);
+    QObject::connect(widget, &QPushButton::clicked, widget,
+                     [&gate, b = &button] { gate.enter([&] { b->UserClick(); }); });
+}
+
+void BindLabel(QLabel* widget, Label& label, const QString& name) {
+    widget->setTextFormat(Qt::PlainText);
+    nameWidget(widget, label, name, FromProgramText(label.Caption()));
+    // Without a fixed name the accessible name follows the caption.
+    const bool followCaption = name.isEmpty();
+    installView(widget, label, [followCaption](QLabel* w, const Label& l) {
+        const QString caption = FromProgramText(l.Caption());
+        w->setText(caption);
+        if (followCaption && !caption.isEmpty()) w->setAccessibleName(caption);
+        showState(w, l);
+    });
+}
+
+void BindFrame(QWidget* widget, Frame& frame, const QString& name) {
+    nameWidget(widget, frame, name, FromProgramText(frame.Caption));
+    installView(widget, frame, showFrame);
+}
+
+void BindForm(QWidget* window, Form& form) {
+    if (window->objectName().isEmpty()) window->setObjectName(QString::fromStdString(form.Name));
+    installView(window, form, [](QWidget* w, const Form& f) {
+        w->setWindowTitle(FromProgramText(f.Caption()));
+        if (f.Pointer() == MousePointer::Default) {
+            w->unsetCursor();
+        } else {
+            w->setCursor(CursorFor(f.Pointer()));
+        }
+        w->setEnabled(f.Enabled());
+    });
+}
+
+bool FormAllowsClose(Gate& gate, Form& form) {
+    if (gate.ended()) return true;
+    bool refuse = false;
+    gate.enter([&] { refuse = form.QueryUnload && form.QueryUnload(); });
+    return gate.ended() || !refuse;
+}
+
+// ---- text boxes ---------------------------------------------------------------------------
+
+void BindTextBox(Gate& gate, TextBoxEdit* widget, TextBox& box, const QString& name) {
+    widget->gate_ = &gate;
+    widget->box_ = &box;
+    nameWidget(widget, box, name, {});
+    installView(widget, box, [](TextBoxEdit* w, const TextBox&) { w->showControl(false); });
+    QObject::connect(widget, &QLineEdit::textEdited, widget,
+                     [widget](const QString& text) { widget->userEdited(text); });
+}
+
+void TextBoxEdit::showControl(bool caret) {
+    if (box_ == nullptr) return;
+    const QSignalBlocker blocker(this);
+    setReadOnly(box_->Locked);
+    // A new limit puts the caret at the end, so it goes first.
+    const int limit = box_->MaxLength == 0 ? 32767 : static_cast<int>(box_->MaxLength);
+    if (maxLength() != limit) setMaxLength(limit);
+    const QString text = FromProgramText(box_->Text());
+    const bool changed = text != this->text();
+    if (changed) setText(text);
+    if (caret || changed) {
+        if (box_->SelLength() != 0) {
+            setSelection(static_cast<int>(box_->SelStart()), static_cast<int>(box_->SelLength()));
+        } else {
+            setCursorPosition(static_cast<int>(box_->SelStart()));
+        }
+    }
+    showState(this, *box_);
+}
+
+void TextBoxEdit::typeKeys(const QList<int>& codes) {
+    const QString shown = text();
+    const int start = hasSelectedText() ? selectionStart() : cursorPosition();
+    const int length = hasSelectedText() ? static_cast<int>(selectedText().size()) : 0;
+    const std::size_t byteStart = bytePosition(shown, start);
+    const std::size_t byteLength = bytePosition(shown, start + length) - byteStart;
+    QPointer<TextBoxEdit> self(this);
+    TextBox* box = box_;
+    gate_->enter([&] {
+        box->SetSelection(byteStart, byteLength);
+        // A key handler may open a message box; later keys go to the caret it left.
+        for (int code : codes) box->UserKey(code);
+    });
+    if (self) showControl(true);
+}
+
+void TextBoxEdit::userEdited(const QString& text) {
+    if (box_ == nullptr) return;
+    const std::size_t caret = bytePosition(text, cursorPosition());
+    QPointer<TextBoxEdit> self(this);
+    TextBox* box = box_;
+    gate_->enter([&] { box->UserEdit(ToProgramText(text), caret); });
+    // Characters without a code came back as '?', and a refused edit restores the text.
+    if (self) showControl(false);
+}
+
+void TextBoxEdit::keyPressEvent(QKeyEvent* event) {
+    if (box_ == nullptr) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const Qt::KeyboardModifiers mods =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    QList<int> codes;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        codes.append(Key::Enter);
+    } else if (event->key() == Qt::Key_Backspace && mods == Qt::NoModifier) {
+        codes.append(Key::Backspace);
+    } else if (!event->text().isEmpty() &&
+               // Ctrl or Alt alone make a shortcut; both together are AltGr on some systems.
+               (mods == Qt::NoModifier || mods == (Qt::ControlModifier | Qt::AltModifier))) {
+        for (char32_t c : event->text().toUcs4()) {
+            if (!QChar::isPrint(c)) {
+                codes.clear();
+                break;
+            }
+            codes.append(ToWindows1252(c));
+        }
+    }
+    if (codes.isEmpty()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    typeKeys(codes);
+}
+
+void TextBoxEdit::inputMethodEvent(QInputMethodEvent* event) {
+    // A composed character arrives here instead of as a key; it is typed like one.
+    if (box_ == nullptr || event->commitString().isEmpty() || !event->preeditString().isEmpty() ||
+        event->replacementLength() != 0) {
+        QLineEdit::inputMethodEvent(event);
+        return;
+    }
+    QList<int> codes;
+    for (char32_t c : event->commitString().toUcs4()) codes.append(ToWindows1252(c));
+    event->accept();
+    typeKeys(codes);
+}
+
+}  // namespace vx470::desktop
