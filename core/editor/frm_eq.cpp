@@ -429,7 +429,11 @@ int FrmEq::Text4_KeyPress(int ch, int key) {
     if (*ParseNumber(Text4[c].Text()) < 1) Text4[c].SetText("1");
     const int shown = NearestSensitivity(*ParseNumber(Text4[c].Text()));
     Text4[c].SetText(std::to_string(shown));
+    // The slider only follows here: this handler sends (and mirrors) the entry itself, so
+    // the slider's own handler must not send it a second time.
+    program_.IgnoreControlEvents = true;
     Slider1[c].SetValue(shown - 1);
+    program_.IgnoreControlEvents = false;
     ChannelModel& m = program_.channels.model;
     m.Sensitivity[c] = static_cast<std::int16_t>(Slider1[c].Value());
     program_.channels.image[at(SensitivityOffset[c])] = static_cast<std::uint8_t>(m.Sensitivity[c]);

@@ -99,6 +99,23 @@ TEST_F(AutomaticPanel, TypedSensitivityClampsAndMovesTheSlider) {
     EXPECT_TRUE(p.dialogs.shown.empty());
 }
 
+TEST_F(AutomaticPanel, TypedSensitivitySendsItsSectionOnceThenThePartners) {
+    eq().Text4[1].SetText("");
+    eq().Text4[1].UserType("12");
+    eq().Text4[1].UserKey(Key::Enter);
+    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({10, 2, 5, 2, 0, 11, 0})}));
+
+    p.port.writes.clear();
+    program.channels.LinkChannels = 1;
+    eq().Text4[0].SetText("");
+    eq().Text4[0].UserType("3");
+    eq().Text4[0].UserKey(Key::Enter);
+    EXPECT_EQ(eq().Text4[1].Text(), "3");
+    EXPECT_EQ(image(159), 2);
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{frame({10, 1, 3, 2, 0, 2, 0}), frame({10, 2, 5, 2, 0, 2, 0})}));
+}
+
 TEST_F(AutomaticPanel, TypedSensitivityRejectsLettersUntilTheTextIsANumber) {
     eq().Text4[1].SetText("7");
     eq().Text4[1].UserKey('a');
