@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "core/program.h"
+
+namespace vx470::desktop {
+
+class CanvasView;
+class Gate;
+
+// The parameter editor: the top strip, then the Left panel above the Right one; in each, the
+// graph with its scales, the twelve notch rows and the automatic panel above the resets.
+// Every widget is bound to its control in the program's FrmEq and carries the control's
+// Name as its object name.
+class EditorWindow final : public QWidget {
+  public:
+    EditorWindow(Program& program, Gate& gate, QWidget* parent = nullptr);
+
+    CanvasView* Graph(int ch) const { return graphs_[static_cast<std::size_t>(ch)]; }
+    // Repaints the graphs the program has drawn on since they were last painted.
+    void FollowCanvases();
+
+  protected:
+    // The program decides: the editor stays open until the program ends.
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget* buildTopStrip();
+    QWidget* buildChannel(int ch);
+    QWidget* buildGraph(int ch);
+    QWidget* buildRows(int ch);
+    QWidget* buildAutomaticPanel(int ch);
+    QWidget* buildResets(int ch);
+
+    Program& program_;
+    Gate& gate_;
+    std::array<CanvasView*, kChannels> graphs_{};
+};
+
+}  // namespace vx470::desktop
