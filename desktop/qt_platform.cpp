@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -35,11 +38,33 @@ QMessageBox::Icon iconFor(MessageIcon icon) {
 QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 std::string toUtf8(const QString& s) { return s.toUtf8().toStdString(); }
 
-}  // namespace
+// A short text under a longer title makes a box the window manager titles "Rea… eset";
+// a little width keeps the title whole.
+void keepTitleReadable(QMessageBox& message, const QString& title) {
+    auto* grid = qobject_cast<QGridLayout*>(message.layout());
+    if (grid == nullptr) return;
+    QFont bold = message.font();
+    bold.setBold(true);
+    const int width = QFontMetrics(bold).horizontalAdvance(title) * 5 / 4 + 96;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
 
-Answer QtDialogs::show(const MessageBox& box) {
-    QMessageBox message(iconFor(box.icon), FromProgramText(box.title), FromProgramText(box.text),
-                        QMessageBox::NoButton, QApplication::activeWindow());
+// What follows a closed dialog is often a long transaction that paints nothing but the
+// controls it changes: let the windows the dialog covered repaint first, or its outline
+// stays on screen until the program is idle again. No user input is taken meanwhile, and
+// timers do not enter the program while it is busy.
+void settleAfterDialog() {
+    QEventLoop loop;
+    QTimer::singleShot(40, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+Answer ask(const MessageBox& box) {
+    const QString title = FromProgramText(box.title);
+    QMessageBox message(iconFor(box.icon), title, FromProgramText(box.text), QMessageBox::NoButton,
+                        QApplication::activeWindow());
+    keepTitleReadable(message, title);
     if (box.buttons == MessageButtons::Ok) {
         message.setStandardButtons(QMessageBox::Ok);
         message.exec();
@@ -48,6 +73,14 @@ Answer QtDialogs::show(const MessageBox& box) {
     message.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
     message.setDefaultButton(box.defaultButton == 1 ? QMessageBox::No : QMessageBox::Yes);
     return message.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+}  // namespace
+
+Answer QtDialogs::show(const MessageBox& box) {
+    const Answer answer = ask(box);
+    settleAfterDialog();
+    return answer;
 }
 
 QString QtFilter(const std::string& filter) {
@@ -60,17 +93,21 @@ QString QtFilter(const std::string& filter) {
 }
 
 std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
-    return toUtf8(QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                               fromUtf8(request.initialFolder),
-                                               QtFilter(request.filter)));
+    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                                      fromUtf8(request.initialFolder),
+                                                      QtFilter(request.filter));
+    settleAfterDialog();
+    return toUtf8(path);
 }
 
 std::string QtFileDialogs::saveFile(const FileDialogRequest& request) {
     const QFileDialog::Options options =
         request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    return toUtf8(QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
-                                               fromUtf8(request.initialFolder),
-                                               QtFilter(request.filter), nullptr, options));
+    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+                                                      fromUtf8(request.initialFolder),
+                                                      QtFilter(request.filter), nullptr, options);
+    settleAfterDialog();
+    return toUtf8(path);
 }
 
 void QtHost::attach(Program& program, Gate& gate) {
