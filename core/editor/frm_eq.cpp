@@ -197,18 +197,20 @@ void FrmEq::HScroll6_Change(int n) {
     }
 }
 
+void FrmEq::mirrorGain(int n) {
+    program_.IgnoreControlEvents = true;
+    HScroll20[at(PartnerNotch(n))].SetValue(HScroll20[at(n)].Value());
+    program_.IgnoreControlEvents = false;
+    sendRow(PartnerNotch(n));
+}
+
 void FrmEq::HScroll20_Change(int n) {
     if (program_.IgnoreControlEvents) return;
     const std::size_t i = at(n);
     Text1[i].SetText(std::to_string(HScroll20[i].Value() - kMaxGainCode));
     Text1[i].Refresh();
     sendRow(n);
-    if (program_.channels.LinkChannels != 0) {
-        program_.IgnoreControlEvents = true;
-        HScroll20[at(PartnerNotch(n))].SetValue(HScroll20[i].Value());
-        program_.IgnoreControlEvents = false;
-        sendRow(PartnerNotch(n));
-    }
+    if (program_.channels.LinkChannels != 0) mirrorGain(n);
 }
 
 void FrmEq::HScroll30_Change(int n) {
@@ -246,12 +248,7 @@ int FrmEq::Text1_KeyPress(int n, int key) {
     HScroll20[i].SetValue(code);
     program_.IgnoreControlEvents = false;
     sendRow(n);
-    if (program_.channels.LinkChannels != 0) {
-        program_.IgnoreControlEvents = true;
-        HScroll20[at(PartnerNotch(n))].SetValue(HScroll20[i].Value());
-        program_.IgnoreControlEvents = false;
-        sendRow(PartnerNotch(n));
-    }
+    if (program_.channels.LinkChannels != 0) mirrorGain(n);
     return 0;
 }
 
@@ -347,52 +344,52 @@ void FrmEq::HScroll2_Change(int ch) {
     }
 }
 
-void FrmEq::HScroll3_Change(int ch) {
+template <std::size_t N>
+void FrmEq::settingBarChange(int ch, std::array<ScrollBar, kChannels>& bar,
+                             std::array<Label, kChannels>& label,
+                             std::array<std::int16_t, kChannels> ChannelModel::*model,
+                             const std::array<int, kChannels>& offset,
+                             const std::array<std::string_view, N>& names,
+                             void (ParameterSends::*send)(int)) {
     const std::size_t c = at(ch);
-    const int v = HScroll3[c].Value();
-    if (!followBar(v, program_.channels.model.AttenuationNotch[c], AttenuationOffset[c],
-                   Label6[c], std::string(AttenuationNames[at(v)]))) {
+    const int v = bar[c].Value();
+    if (!followBar(v, (program_.channels.model.*model)[c], offset[c], label[c],
+                   std::string(names[at(v)]))) {
         return;
     }
-    program_.sends.SendAttenuationNotch(ch);
+    (program_.sends.*send)(ch);
     if (program_.channels.LinkChannels != 0) {
         program_.IgnoreControlEvents = true;
-        HScroll3[at(1 - ch)].SetValue(v);
+        bar[at(1 - ch)].SetValue(v);
         program_.IgnoreControlEvents = false;
-        program_.sends.SendAttenuationNotch(1 - ch);
+        (program_.sends.*send)(1 - ch);
     }
+}
+
+void FrmEq::HScroll3_Change(int ch) {
+    settingBarChange(ch, HScroll3, Label6, &ChannelModel::AttenuationNotch, AttenuationOffset,
+                     AttenuationNames, &ParameterSends::SendAttenuationNotch);
 }
 
 void FrmEq::HScroll4_Change(int ch) {
-    const std::size_t c = at(ch);
-    const int v = HScroll4[c].Value();
-    if (!followBar(v, program_.channels.model.ReleaseNotch[c], ReleaseOffset[c], Label1[c],
-                   std::string(ReleaseNames[at(v)]))) {
-        return;
-    }
-    program_.sends.SendReleaseNotch(ch);
-    if (program_.channels.LinkChannels != 0) {
-        program_.IgnoreControlEvents = true;
-        HScroll4[at(1 - ch)].SetValue(v);
-        program_.IgnoreControlEvents = false;
-        program_.sends.SendReleaseNotch(1 - ch);
-    }
+    settingBarChange(ch, HScroll4, Label1, &ChannelModel::ReleaseNotch, ReleaseOffset,
+                     ReleaseNames, &ParameterSends::SendReleaseNotch);
 }
 
 void FrmEq::HScroll5_Change(int ch) {
+    settingBarChange(ch, HScroll5, Label9, &ChannelModel::ModeSearch, ModeSearchOffset,
+                     ModeSearchNames, &ParameterSends::SendModeSearch);
+}
+
+void FrmEq::mirrorSensitivity(int ch) {
     const std::size_t c = at(ch);
-    const int v = HScroll5[c].Value();
-    if (!followBar(v, program_.channels.model.ModeSearch[c], ModeSearchOffset[c],
-                   Label9[c], std::string(ModeSearchNames[at(v)]))) {
-        return;
-    }
-    program_.sends.SendModeSearch(ch);
-    if (program_.channels.LinkChannels != 0) {
-        program_.IgnoreControlEvents = true;
-        HScroll5[at(1 - ch)].SetValue(v);
-        program_.IgnoreControlEvents = false;
-        program_.sends.SendModeSearch(1 - ch);
-    }
+    const std::size_t o = at(1 - ch);
+    program_.IgnoreControlEvents = true;
+    Slider1[o].SetValue(Slider1[c].Value());
+    Text4[o].SetText(std::to_string(program_.channels.model.Sensitivity[c] + 1));
+    Text4[o].Refresh();
+    program_.IgnoreControlEvents = false;
+    program_.sends.SendSensitivity(1 - ch);
 }
 
 void FrmEq::Slider1_Change(int ch) {
@@ -404,15 +401,7 @@ void FrmEq::Slider1_Change(int ch) {
     Text4[c].Refresh();
     if (program_.IgnoreControlEvents) return;
     program_.sends.SendSensitivity(ch);
-    if (program_.channels.LinkChannels != 0) {
-        const std::size_t o = at(1 - ch);
-        program_.IgnoreControlEvents = true;
-        Slider1[o].SetValue(Slider1[c].Value());
-        Text4[o].SetText(std::to_string(m.Sensitivity[c] + 1));
-        Text4[o].Refresh();
-        program_.IgnoreControlEvents = false;
-        program_.sends.SendSensitivity(1 - ch);
-    }
+    if (program_.channels.LinkChannels != 0) mirrorSensitivity(ch);
 }
 
 int FrmEq::Text4_KeyPress(int ch, int key) {
@@ -438,15 +427,7 @@ int FrmEq::Text4_KeyPress(int ch, int key) {
     m.Sensitivity[c] = static_cast<std::int16_t>(Slider1[c].Value());
     program_.channels.image[at(SensitivityOffset[c])] = static_cast<std::uint8_t>(m.Sensitivity[c]);
     program_.sends.SendSensitivity(ch);
-    if (program_.channels.LinkChannels != 0) {
-        const std::size_t o = at(1 - ch);
-        program_.IgnoreControlEvents = true;
-        Slider1[o].SetValue(Slider1[c].Value());
-        Text4[o].SetText(std::to_string(m.Sensitivity[c] + 1));
-        Text4[o].Refresh();
-        program_.IgnoreControlEvents = false;
-        program_.sends.SendSensitivity(1 - ch);
-    }
+    if (program_.channels.LinkChannels != 0) mirrorSensitivity(ch);
     return 0;
 }
 

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/controls/controls.h"
+#include "core/model/channel_state.h"
 #include "core/model/preset_image.h"
 
 namespace vx470 {
 
 class Program;
+class ParameterSends;
 
 // The parameter editor: a top strip and two channel panels (Left above Right), each with
 // the response graph, twelve notch rows and the automatic-notch panel above the resets.
@@ -101,6 +105,17 @@ private:
     // while code sets it; only a user's change sends and is mirrored.
     bool followBar(int value, std::int16_t& model, int offset, Label& label,
                    std::string caption);
+    // Attenuation, release and search mode: the bar's change, its send and its mirror.
+    template <std::size_t N>
+    void settingBarChange(int ch, std::array<ScrollBar, kChannels>& bar,
+                          std::array<Label, kChannels>& label,
+                          std::array<std::int16_t, kChannels> ChannelModel::*model,
+                          const std::array<int, kChannels>& offset,
+                          const std::array<std::string_view, N>& names,
+                          void (ParameterSends::*send)(int));
+    // The linked partner follows: row n's gain, channel ch's sensitivity.
+    void mirrorGain(int n);
+    void mirrorSensitivity(int ch);
 
     Program& program_;
 };

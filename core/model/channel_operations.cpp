@@ -39,23 +39,36 @@ void ChannelOperations::ApplyImageToEditor() {
         loadChannelModel(ch, ch);
         if (model.ReleaseNotch[c] > 1) model.ReleaseNotch[c] = 0;
         if (model.ModeSearch[c] > 1) model.ModeSearch[c] = 0;
-        program_.IgnoreControlEvents = true;
-        eq.HScroll1[c].SetValue(model.NumNotchAuto[c] - 1);
-        eq.HScroll2[c].SetValue(model.QNotchAuto[c]);
-        eq.HScroll3[c].SetValue(model.AttenuationNotch[c]);
-        eq.HScroll4[c].SetValue(model.ReleaseNotch[c]);
-        eq.HScroll5[c].SetValue(model.ModeSearch[c]);
-        eq.Slider1[c].SetValue(model.Sensitivity[c]);
-        program_.IgnoreControlEvents = false;
-        ParameterSends& s = program_.sends;
-        s.SendNumNotchAutomatic(ch);
-        s.SendQNotchAutomatic(ch);
-        s.SendAttenuationNotch(ch);
-        s.SendSensitivity(ch);
-        s.SendReleaseNotch(ch);
-        s.SendModeSearch(ch);
-        eq.EnableNotchRows(ch);
+        showChannelSettings(ch, ch);
+        sendChannelSettings(ch, false);
     }
+}
+
+void ChannelOperations::showChannelSettings(int ch, int fromCh) {
+    FrmEq& eq = program_.frmEq;
+    const ChannelModel& model = program_.channels.model;
+    const std::size_t c = at(ch);
+    const std::size_t f = at(fromCh);
+    program_.IgnoreControlEvents = true;
+    eq.HScroll1[c].SetValue(model.NumNotchAuto[f] - 1);
+    eq.HScroll2[c].SetValue(model.QNotchAuto[f]);
+    eq.HScroll3[c].SetValue(model.AttenuationNotch[f]);
+    eq.HScroll4[c].SetValue(model.ReleaseNotch[f]);
+    eq.HScroll5[c].SetValue(model.ModeSearch[f]);
+    eq.Slider1[c].SetValue(model.Sensitivity[f]);
+    program_.IgnoreControlEvents = false;
+}
+
+void ChannelOperations::sendChannelSettings(int ch, bool sensitivityLast) {
+    ParameterSends& s = program_.sends;
+    s.SendNumNotchAutomatic(ch);
+    s.SendQNotchAutomatic(ch);
+    s.SendAttenuationNotch(ch);
+    if (!sensitivityLast) s.SendSensitivity(ch);
+    s.SendReleaseNotch(ch);
+    s.SendModeSearch(ch);
+    if (sensitivityLast) s.SendSensitivity(ch);
+    program_.frmEq.EnableNotchRows(ch);
 }
 
 void ChannelOperations::loadChannelModel(int ch, int fromCh) {
@@ -88,42 +101,18 @@ void ChannelOperations::copyRows(int from, int to) {
         program_.graph.DrawNotchResponse(static_cast<int>(d));
     }
     loadChannelModel(to, from);
-    const std::size_t f = at(from);
-    const std::size_t t = at(to);
-    const ChannelModel& model = program_.channels.model;
-    program_.IgnoreControlEvents = true;
-    eq.HScroll1[t].SetValue(model.NumNotchAuto[f] - 1);
-    eq.HScroll2[t].SetValue(model.QNotchAuto[f]);
-    eq.HScroll3[t].SetValue(model.AttenuationNotch[f]);
-    eq.HScroll4[t].SetValue(model.ReleaseNotch[f]);
-    eq.HScroll5[t].SetValue(model.ModeSearch[f]);
-    eq.Slider1[t].SetValue(model.Sensitivity[f]);
-    program_.IgnoreControlEvents = false;
+    showChannelSettings(to, from);
 }
 
 void ChannelOperations::CopyChannelLeftToRight() {
     copyRows(0, 1);
-    ParameterSends& s = program_.sends;
-    s.SendNumNotchAutomatic(1);
-    s.SendQNotchAutomatic(1);
-    s.SendAttenuationNotch(1);
-    s.SendSensitivity(1);
-    s.SendReleaseNotch(1);
-    s.SendModeSearch(1);
-    program_.frmEq.EnableNotchRows(1);
+    sendChannelSettings(1, false);
 }
 
 void ChannelOperations::CopyChannelRightToLeft() {
     copyRows(1, 0);
     // The sensitivity goes last in this direction.
-    ParameterSends& s = program_.sends;
-    s.SendNumNotchAutomatic(0);
-    s.SendQNotchAutomatic(0);
-    s.SendAttenuationNotch(0);
-    s.SendReleaseNotch(0);
-    s.SendModeSearch(0);
-    s.SendSensitivity(0);
-    program_.frmEq.EnableNotchRows(0);
+    sendChannelSettings(0, true);
 }
 
 void ChannelOperations::LinkChannelsClick() {

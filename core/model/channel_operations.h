@@ -19,8 +19,13 @@ public:
     void LinkChannelsClick();
 
 private:
+    // Channel `to` takes channel `from`: notch records and rows, then the settings.
     void copyRows(int from, int to);
     void loadChannelModel(int ch, int fromCh);
+    // The automatic-panel controls of ch show the model of fromCh, without any handler.
+    void showChannelSettings(int ch, int fromCh);
+    // Each setting's send routine, then the rows' enabling.
+    void sendChannelSettings(int ch, bool sensitivityLast);
 
     Program& program_;
 };

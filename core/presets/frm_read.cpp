@@ -10,21 +10,10 @@ namespace vx470 {
 FrmRead::FrmRead(Program& program) : program_(program) {
     Name = "FrmRead";
     SetCaption("Read Preset");
-    List1.Name = "List1";
     List1.ToolTip = "Double click to load a preset";
     Label1.SetCaption("01 02 03 04 05 06 07 08 09 10 11 12 13 14 15 16 17 18 19 20");
     Label3.SetCaption("Memory Preset");
-    Command1[0].Caption = "Cancel";
-    Command1[1].Caption = "Read";
-    for (int i = 0; i < 2; ++i) {
-        Command1[static_cast<std::size_t>(i)].Name = "Command1(" + std::to_string(i) + ")";
-        Command1[static_cast<std::size_t>(i)].Click = [this, i] { Command1_Click(i); };
-    }
-    List1.DblClick = [this] { List1_DblClick(); };
-    QueryUnload = [this] {
-        Unload();  // closing the window is a Cancel
-        return false;
-    };
+    BindPresetDialog(*this, "Read");
 }
 
 void FrmRead::Form_Load() {

@@ -18,7 +18,6 @@ std::string twoDigits(int n) {
 FrmStore::FrmStore(Program& program) : program_(program) {
     Name = "FrmStore";
     SetCaption("Store preset");
-    List1.Name = "List1";
     List1.ToolTip = "Double click to select a preset";
     std::string numbers;
     for (int p = kFixedPresets; p < kPresets; ++p) {
@@ -33,17 +32,7 @@ FrmStore::FrmStore(Program& program) : program_(program) {
     Text1.Name = "Text1";
     Text1.MaxLength = DeviceAddress::NameLength;
     ProgressBar1.Name = "ProgressBar1";
-    Command1[0].Caption = "Cancel";
-    Command1[1].Caption = "Store";
-    for (int i = 0; i < 2; ++i) {
-        Command1[static_cast<std::size_t>(i)].Name = "Command1(" + std::to_string(i) + ")";
-        Command1[static_cast<std::size_t>(i)].Click = [this, i] { Command1_Click(i); };
-    }
-    List1.DblClick = [this] { List1_DblClick(); };
-    QueryUnload = [this] {
-        Unload();  // closing the window is a Cancel
-        return false;
-    };
+    BindPresetDialog(*this, "Store");
 }
 
 void FrmStore::Form_Load() {

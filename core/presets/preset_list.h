@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+
+#include "core/controls/controls.h"
 
 namespace vx470 {
 
@@ -30,5 +33,24 @@ inline constexpr int Names = 3872;        // + 8 k
 inline constexpr int NameLength = 8;
 inline constexpr std::uint8_t Occupied = 0x55;  // 'U'
 }  // namespace DeviceAddress
+
+// What both preset dialogs share: their list, "Cancel" (button 0) beside the action
+// (button 1), and a close box that cancels.
+template <typename Dialog>
+void BindPresetDialog(Dialog& form, const char* action) {
+    form.List1.Name = "List1";
+    form.Command1[0].Caption = "Cancel";
+    form.Command1[1].Caption = action;
+    for (int i = 0; i < 2; ++i) {
+        Button& b = form.Command1[static_cast<std::size_t>(i)];
+        b.Name = "Command1(" + std::to_string(i) + ")";
+        b.Click = [&form, i] { form.Command1_Click(i); };
+    }
+    form.List1.DblClick = [&form] { form.List1_DblClick(); };
+    form.QueryUnload = [&form] {
+        if (!form.Unloaded()) form.Unload();
+        return false;
+    };
+}
 
 }  // namespace vx470
