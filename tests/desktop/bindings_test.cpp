@@ -10,6 +10,7 @@
 #include "desktop/bindings.h"
 #include "desktop/gate.h"
 #include "desktop/program_text.h"
+#include "tests/desktop/qt_printers.h"
 #include "tests/fakes/fakes.h"
 
 namespace vx470::desktop {

@@ -14,6 +14,7 @@
 #include "desktop/editor_window.h"
 #include "desktop/gate.h"
 #include "desktop/program_text.h"
+#include "tests/desktop/qt_printers.h"
 #include "tests/unit/program_fixture.h"
 
 namespace vx470::desktop {
