@@ -189,6 +189,15 @@ void BindTextBox(Gate& gate, TextBoxEdit* widget, TextBox& box, const QString& n
     installView(widget, box, [](TextBoxEdit* w, const TextBox&) { w->showControl(false); });
     QObject::connect(widget, &QLineEdit::textEdited, widget,
                      [widget](const QString& text) { widget->userEdited(text); });
+    // Text set from outside the widget's own editing (a screen reader inserting or replacing
+    // text, which also ignores read-only and disabled) is handed over like an edit, so the
+    // box never shows what the control does not hold. The program's own changes come with
+    // signals blocked, and the user's edits have been taken over by the time this fires.
+    QObject::connect(widget, &QLineEdit::textChanged, widget, [widget](const QString& text) {
+        if (widget->box_ != nullptr && ToProgramText(text) != widget->box_->Text()) {
+            widget->userEdited(text);
+        }
+    });
 }
 
 void TextBoxEdit::showControl(bool caret) {
