@@ -1,5 +1,6 @@
 #include "desktop/editor_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
@@ -15,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "core/graph/scale.h"
 #include "desktop/bindings.h"
@@ -58,23 +61,50 @@ class NotchPicture final : public QWidget {
 };
 
 // Rows of the automatic panel, top to bottom: the caption's Label2 index per channel, the
-// bar and the label that shows its value.
+// bar and the label that shows its value, and how a screen reader names the bar.
 struct AutomaticRow {
     std::array<int, kChannels> caption;
     std::array<ScrollBar, kChannels> FrmEq::*bar;
     std::array<Label, kChannels> FrmEq::*value;
+    const char* name;
 };
 constexpr std::array<AutomaticRow, 5> kAutomaticRows = {{
-    {{2, 7}, &FrmEq::HScroll1, &FrmEq::Label3},
-    {{3, 6}, &FrmEq::HScroll2, &FrmEq::Label5},
-    {{4, 5}, &FrmEq::HScroll3, &FrmEq::Label6},
-    {{8, 10}, &FrmEq::HScroll4, &FrmEq::Label1},
-    {{9, 11}, &FrmEq::HScroll5, &FrmEq::Label9},
+    {{2, 7}, &FrmEq::HScroll1, &FrmEq::Label3, "number of automatic notches"},
+    {{3, 6}, &FrmEq::HScroll2, &FrmEq::Label5, "Q of automatic notches"},
+    {{4, 5}, &FrmEq::HScroll3, &FrmEq::Label6, "attenuation"},
+    {{8, 10}, &FrmEq::HScroll4, &FrmEq::Label1, "release"},
+    {{9, 11}, &FrmEq::HScroll5, &FrmEq::Label9, "search mode"},
 }};
 constexpr std::array<int, kChannels> kSensitivityCaption = {0, 1};
 
 QString text(std::string_view s) {
     return FromProgramText(s);
+}
+
+// How a screen reader names each channel's controls.
+constexpr std::array<const char*, kChannels> kChannelNames = {"Left", "Right"};
+
+QString channelName(int ch) {
+    return QString::fromLatin1(kChannelNames[at(ch)]);
+}
+
+// A bar's own value is only a code (a grid index, a gain code); its description carries what
+// the program shows for it, so a screen reader hears "-15" or "1/10" with the bar.
+void describeBy(QAbstractSlider* bar, Control& shown, std::function<QString()> describe) {
+    QPointer<QAbstractSlider> w(bar);
+    shown.View = [w, view = std::move(shown.View), describe](ViewUpdate how) {
+        if (view) view(how);
+        if (w) w->setAccessibleDescription(describe());
+    };
+    bar->setAccessibleDescription(describe());
+}
+
+void describeBy(QAbstractSlider* bar, TextBox& box) {
+    describeBy(bar, box, [&box] { return text(box.Text()); });
+}
+
+void describeBy(QAbstractSlider* bar, Label& label) {
+    describeBy(bar, label, [&label] { return text(label.Caption()); });
 }
 
 // Height of the compact rows: the text and a thin frame.
@@ -95,10 +125,14 @@ TextBoxEdit* textBox(Gate& gate, TextBox& box, const QString& name, const char* 
     return edit;
 }
 
-// A narrow bar that is little more than its two arrows.
+// A narrow bar that is little more than its two arrows. Unlike a plain QScrollBar it takes
+// the keyboard focus, and its keys go as on a slider: Right and Up step up, Left and Down
+// step down (a scroll bar's inverted controls would turn the horizontal arrows round).
 QScrollBar* stepBar(Gate& gate, ScrollBar& bar, const QString& name, int width, QWidget* parent) {
     auto* widget = new QScrollBar(Qt::Horizontal, parent);
     widget->setFixedSize(width, rowHeight(widget));
+    widget->setFocusPolicy(Qt::StrongFocus);
+    widget->setInvertedControls(false);
     BindScrollBar(gate, widget, bar, name);
     return widget;
 }
@@ -114,7 +148,27 @@ EditorWindow::EditorWindow(Program& program, Gate& gate, QWidget* parent)
     layout->addWidget(buildTopStrip());
     for (int ch = 0; ch < kChannels; ++ch) layout->addWidget(buildChannel(ch));
     layout->addStretch(1);
+    // Tab walks the editor as it reads: the top strip, then each channel's rows from the top,
+    // each row left to right, then its automatic panel and its resets.
+    for (qsizetype i = 1; i < readingOrder_.size(); ++i) {
+        setTabOrder(readingOrder_[i - 1], readingOrder_[i]);
+    }
     connect(&gate, &Gate::returned, this, &EditorWindow::FollowCanvases);
+}
+
+bool EditorWindow::focusNextPrevChild(bool next) {
+    const qsizetype from = readingOrder_.indexOf(QApplication::focusWidget());
+    if (LeaveByTab && from >= 0) {
+        const auto takesTab = [this](const QWidget* w) {
+            return (w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && w->isVisibleTo(this);
+        };
+        const qsizetype step = next ? 1 : -1;
+        qsizetype to = from + step;
+        while (to >= 0 && to < readingOrder_.size() && !takesTab(readingOrder_[to])) to += step;
+        const bool atTheEdge = to < 0 || to >= readingOrder_.size();
+        if (atTheEdge && LeaveByTab(next)) return true;
+    }
+    return QWidget::focusNextPrevChild(next);
 }
 
 void EditorWindow::FollowCanvases() {
@@ -133,7 +187,7 @@ QWidget* EditorWindow::buildTopStrip() {
     FrmEq& eq = program_.frmEq;
     auto* strip = new QFrame(this);
     strip->setFrameShape(QFrame::StyledPanel);
-    BindFrame(strip, eq.Frame1);
+    BindFrame(strip, eq.Frame1, QStringLiteral("Preset, link and search"));
     auto* row = new QHBoxLayout(strip);
     row->setContentsMargins(6, 2, 6, 2);
     row->setSpacing(12);
@@ -152,10 +206,12 @@ QWidget* EditorWindow::buildTopStrip() {
     auto* link = new QCheckBox(strip);
     BindCheckBox(gate_, link, eq.Check2);
     row->addWidget(link);
+    readingOrder_.append(link);
     for (CheckBox& search : eq.Check1) {
         auto* box = new QCheckBox(strip);
         BindCheckBox(gate_, box, search);
         row->addWidget(box);
+        readingOrder_.append(box);
     }
     return strip;
 }
@@ -191,7 +247,7 @@ QWidget* EditorWindow::buildGraph(int ch) {
     const int top = (lineHeight + 1) / 2;
     auto* canvas = new CanvasView(program_.graph.Picture1[at(ch)], frame);
     canvas->setObjectName(QStringLiteral("Picture1(%1)").arg(ch));
-    canvas->setAccessibleName(text(eq.Frame5[at(ch)].Caption));
+    canvas->setAccessibleName(channelName(ch) + QStringLiteral(" response curve"));
     canvas->move(0, top);
     graphs_[at(ch)] = canvas;
 
@@ -217,29 +273,36 @@ QWidget* EditorWindow::buildGraph(int ch) {
 QWidget* EditorWindow::buildRows(int ch) {
     FrmEq& eq = program_.frmEq;
     auto* frame = new QWidget(this);
-    BindFrame(frame, eq.Frame3[at(ch)]);
+    BindFrame(frame, eq.Frame3[at(ch)], channelName(ch) + QStringLiteral(" notches"));
     auto* grid = new QGridLayout(frame);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(1);
     grid->setVerticalSpacing(1);
 
-    const QString panel = text(eq.Frame5[at(ch)].Caption);
-    const auto heading = [&](int column) {
-        return text(eq.Label170[at(3 * ch + column)].Caption());
-    };
     // Just the two arrows: a thumb would have no room to travel anyway.
     const int arrows = 2 * frame->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     for (int k = 0; k < kNotchesPerChannel; ++k) {
         const std::size_t n = at(ch * kNotchesPerChannel + k);
-        const auto name = [&](int column) {
-            return QStringLiteral("%1 %2 %3").arg(panel, heading(column)).arg(k + 1);
+        // "Left notch 3 gain": notches counted from 1, as the user counts the rows.
+        const auto name = [&](const char* what) {
+            return QStringLiteral("%1 notch %2 %3").arg(channelName(ch)).arg(k + 1).arg(what);
         };
-        grid->addWidget(textBox(gate_, eq.Text2[n], name(0), "20000", frame), k, 0);
-        grid->addWidget(stepBar(gate_, eq.HScroll6[n], name(0), arrows, frame), k, 1);
-        grid->addWidget(textBox(gate_, eq.Text1[n], name(1), "-45", frame), k, 2);
-        grid->addWidget(stepBar(gate_, eq.HScroll20[n], name(1), arrows, frame), k, 3);
-        grid->addWidget(textBox(gate_, eq.Text3[n], name(2), "1/70", frame), k, 4);
-        grid->addWidget(stepBar(gate_, eq.HScroll30[n], name(2), arrows, frame), k, 5);
+        const auto column = [&](TextBox& box, ScrollBar& bar, const char* what, const char* widest,
+                                int col) {
+            TextBoxEdit* edit = textBox(gate_, box, name(what), widest, frame);
+            QScrollBar* step =
+                stepBar(gate_, bar, name(what) + QStringLiteral(" bar"), arrows, frame);
+            describeBy(step, box);
+            grid->addWidget(edit, k, col);
+            grid->addWidget(step, k, col + 1);
+            readingOrder_.append({edit, step});
+            return edit;
+        };
+        column(eq.Text2[n], eq.HScroll6[n], "frequency", "20000", 0);
+        column(eq.Text1[n], eq.HScroll20[n], "gain", "-45", 2);
+        // The Q text only shows the bar's value (the bar's description says it too): a click
+        // may select it, Tab passes it by.
+        column(eq.Text3[n], eq.HScroll30[n], "Q", "1/70", 4)->setFocusPolicy(Qt::ClickFocus);
     }
     for (int column = 0; column < 3; ++column) {
         auto* label = new QLabel(frame);
@@ -255,7 +318,7 @@ QWidget* EditorWindow::buildAutomaticPanel(int ch) {
     FrmEq& eq = program_.frmEq;
     const std::size_t c = at(ch);
     auto* frame = new QGroupBox(this);
-    BindFrame(frame, eq.Frame4[c]);
+    BindFrame(frame, eq.Frame4[c], channelName(ch) + QStringLiteral(" automatic notches"));
     auto* grid = new QGridLayout(frame);
     grid->setContentsMargins(6, 4, 6, 4);
     grid->setHorizontalSpacing(6);
@@ -267,38 +330,51 @@ QWidget* EditorWindow::buildAutomaticPanel(int ch) {
         BindLabel(label, eq.Label2[at(index)]);
         label->setObjectName(QStringLiteral("Label2(%1)").arg(index));
         grid->addWidget(label, row, 0);
-        return label->text();
+    };
+    const auto name = [&](const char* what) {
+        return QStringLiteral("%1 %2").arg(channelName(ch), QLatin1String(what));
     };
     int row = 0;
     for (const AutomaticRow& r : kAutomaticRows) {
-        const QString name = caption(row, r.caption[c]);
-        grid->addWidget(stepBar(gate_, (eq.*r.bar)[c], name, 64, frame), row, 1);
+        caption(row, r.caption[c]);
+        QScrollBar* bar = stepBar(gate_, (eq.*r.bar)[c], name(r.name), 64, frame);
+        grid->addWidget(bar, row, 1);
+        readingOrder_.append(bar);
+        // The value text reads as itself; the bar is described by it.
         auto* value = new QLabel(frame);
         value->setMinimumWidth(valueWidth);
-        BindLabel(value, (eq.*r.value)[c], name);
+        BindLabel(value, (eq.*r.value)[c]);
+        describeBy(bar, (eq.*r.value)[c]);
         grid->addWidget(value, row, 2);
         ++row;
     }
-    const QString name = caption(row, kSensitivityCaption[c]).trimmed();
+    caption(row, kSensitivityCaption[c]);
     auto* slider = new QSlider(Qt::Horizontal, frame);
     slider->setFixedSize(64, rowHeight(slider));
-    BindScrollBar(gate_, slider, eq.Slider1[c], name);
+    slider->setFocusPolicy(Qt::StrongFocus);
+    BindScrollBar(gate_, slider, eq.Slider1[c], name("sensitivity slider"));
     grid->addWidget(slider, row, 1);
-    grid->addWidget(textBox(gate_, eq.Text4[c], name, "16", frame), row, 2, Qt::AlignLeft);
+    TextBoxEdit* typed = textBox(gate_, eq.Text4[c], name("sensitivity"), "16", frame);
+    describeBy(slider, eq.Text4[c]);
+    grid->addWidget(typed, row, 2, Qt::AlignLeft);
+    readingOrder_.append({slider, typed});
     return frame;
 }
 
 QWidget* EditorWindow::buildResets(int ch) {
     FrmEq& eq = program_.frmEq;
     auto* frame = new QWidget(this);
-    BindFrame(frame, eq.Frame2[at(ch)]);
+    BindFrame(frame, eq.Frame2[at(ch)], channelName(ch) + QStringLiteral(" resets"));
     auto* column = new QVBoxLayout(frame);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(3);
     for (int kind = 0; kind < 2; ++kind) {
+        Button& reset = eq.Command1[at(ch + 2 * kind)];
         auto* button = new QPushButton(frame);
-        BindButton(gate_, button, eq.Command1[at(ch + 2 * kind)]);
+        BindButton(gate_, button, reset,
+                   channelName(ch) + QLatin1Char(' ') + PlainCaption(text(reset.Caption)));
         column->addWidget(button);
+        readingOrder_.append(button);
     }
     return frame;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QWidget>
 #include <array>
+#include <functional>
 
 #include "core/program.h"
 
@@ -22,9 +24,15 @@ class EditorWindow final : public QWidget {
     // Repaints the graphs the program has drawn on since they were last painted.
     void FollowCanvases();
 
+    // Tab past the last control (Shift+Tab before the first) asks the window around to take
+    // the focus (true: taken); otherwise the focus goes round inside the editor, as it does
+    // in a window of its own.
+    std::function<bool(bool next)> LeaveByTab;
+
   protected:
     // The program decides: the editor stays open until the program ends.
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
   private:
     QWidget* buildTopStrip();
@@ -37,6 +45,8 @@ class EditorWindow final : public QWidget {
     Program& program_;
     Gate& gate_;
     std::array<CanvasView*, kChannels> graphs_{};
+    // The controls in the order Tab walks them, collected while the window is built.
+    QList<QWidget*> readingOrder_;
 };
 
 }  // namespace vx470::desktop

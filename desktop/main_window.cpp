@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 #include "core/app_info.h"
 #include "desktop/artwork.h"
@@ -31,7 +32,8 @@ SplashWindow::SplashWindow(Program& program, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
     FrmSplash& form = program.frmSplash;
     setObjectName(QString::fromStdString(form.Name));
-    setWindowTitle(QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
+    setWindowTitle(QString::fromUtf8(kApplicationTitle.data(),
+                                     static_cast<qsizetype>(kApplicationTitle.size())));
     const QPixmap picture = SplashPicture();
     setFixedSize(picture.size());
     auto* background = new QLabel(this);
@@ -40,8 +42,9 @@ SplashWindow::SplashWindow(Program& program, QWidget* parent)
     auto* label = new QLabel(this);
     label->setGeometry(kLabelArea);
     // A light plate under the text keeps it readable on the dark picture.
-    label->setStyleSheet(QStringLiteral("QLabel { background: rgba(255,255,255,225); color: #141a24;"
-                                        " border-radius: 3px; padding: 0 4px; }"));
+    label->setStyleSheet(
+        QStringLiteral("QLabel { background: rgba(255,255,255,225); color: #141a24;"
+                       " border-radius: 3px; padding: 0 4px; }"));
     BindLabel(label, form.Label1);
     QPointer<SplashWindow> self(this);
     form.View = [self, &form](ViewUpdate how) {
@@ -68,6 +71,7 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
 
     auto* toolbar = new QToolBar(this);
     toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    toolbar->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->setIconSize(QSize(32, 32));
@@ -85,11 +89,28 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
 
     area_ = new QMdiArea(this);
     area_->setObjectName(QStringLiteral("MdiArea"));
+    // On a screen too small for the editor (or too highly scaled) the editor scrolls instead
+    // of forcing the window beyond the screen and being cut off there.
+    area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(area_);
     editor_ = new EditorWindow(program, gate);
     editorFrame_ = area_->addSubWindow(editor_);
     editorFrame_->setWindowIcon(ApplicationIcon());
     editorFrame_->showMaximized();
+    // The editor's subwindow keeps Tab to itself; past its ends the toolbar comes next.
+    editor_->LeaveByTab = [this](bool next) {
+        QList<QPushButton*> buttons;
+        for (int index : MDIFrmMain::kToolbarButtons) buttons.append(ToolbarButton(index));
+        if (!next) std::reverse(buttons.begin(), buttons.end());
+        for (QPushButton* b : buttons) {
+            if (b->isEnabled() && b->isVisible()) {
+                b->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+                return true;
+            }
+        }
+        return false;
+    };
 
     QPointer<MainWindow> self(this);
     form.View = [self](ViewUpdate how) {
@@ -104,7 +125,8 @@ void MainWindow::showForm() {
     const MDIFrmMain& form = program_.mainWindow;
     const QString caption = FromProgramText(form.Caption());
     setWindowTitle(caption.isEmpty()
-                       ? QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size()))
+                       ? QString::fromUtf8(kApplicationTitle.data(),
+                                           static_cast<qsizetype>(kApplicationTitle.size()))
                        : caption);
     if (form.Pointer() == MousePointer::Default) {
         unsetCursor();

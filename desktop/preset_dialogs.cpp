@@ -26,7 +26,9 @@ void showList(QTreeWidget* w, const ListBox& list, const QStringList& numbers) {
         w->clear();
         for (std::size_t i = 0; i < list.Items().size(); ++i) {
             auto* item = new QTreeWidgetItem(w);
-            item->setText(0, static_cast<qsizetype>(i) < numbers.size() ? numbers.at(static_cast<qsizetype>(i)) : QString());
+            item->setText(0, static_cast<qsizetype>(i) < numbers.size()
+                                 ? numbers.at(static_cast<qsizetype>(i))
+                                 : QString());
         }
     }
     for (std::size_t i = 0; i < list.Items().size(); ++i) {
@@ -81,7 +83,8 @@ QLabel* heading(const Label& label, QWidget* parent) {
 }  // namespace
 
 void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Label& numbers) {
-    const QStringList words = FromProgramText(numbers.Caption()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList words =
+        FromProgramText(numbers.Caption()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     widget->setColumnCount(2);
     widget->setHeaderHidden(true);
     widget->setRootIsDecorated(false);
@@ -89,17 +92,17 @@ void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Labe
     widget->setAllColumnsShowFocus(true);
     widget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     widget->setObjectName(QString::fromStdString(list.Name));
-    widget->setAccessibleName(QString::fromStdString(list.Name));
     follow(widget, list, [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); });
     QObject::connect(widget, &QTreeWidget::currentItemChanged, widget,
                      [&gate, widget, &list](QTreeWidgetItem* item) {
                          if (item == nullptr) return;
                          gate.enter([&] { list.UserSelect(widget->indexOfTopLevelItem(item)); });
                      });
-    QObject::connect(widget, &QTreeWidget::itemDoubleClicked, widget,
-                     [&gate, widget, &list](QTreeWidgetItem* item) {
-                         gate.enter([&] { list.UserDoubleClick(widget->indexOfTopLevelItem(item)); });
-                     });
+    QObject::connect(
+        widget, &QTreeWidget::itemDoubleClicked, widget,
+        [&gate, widget, &list](QTreeWidgetItem* item) {
+            gate.enter([&] { list.UserDoubleClick(widget->indexOfTopLevelItem(item)); });
+        });
 }
 
 void BindDialogForm(QDialog* dialog, Form& form) {
@@ -127,6 +130,7 @@ ReadDialog::ReadDialog(Gate& gate, FrmRead& form, QWidget* parent)
     layout->addWidget(heading(form.Label3, this));
     auto* list = new QTreeWidget(this);
     BindNumberedList(gate, list, form.List1, form.Label1);
+    list->setAccessibleName(PlainCaption(FromProgramText(form.Label3.Caption())));
     list->setMinimumHeight(list->sizeHintForRow(0) * 20 + 8);
     list->setMinimumWidth(220);
     layout->addWidget(list);
@@ -140,6 +144,8 @@ ReadDialog::ReadDialog(Gate& gate, FrmRead& form, QWidget* parent)
     buttons->addWidget(read);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
+    setTabOrder(list, read);
+    setTabOrder(read, cancel);
 }
 
 void ReadDialog::closeEvent(QCloseEvent* event) {
@@ -163,6 +169,7 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     layout->addWidget(heading(form.Label3, this), 0, 0);
     auto* list = new QTreeWidget(this);
     BindNumberedList(gate, list, form.List1, form.Label1);
+    list->setAccessibleName(PlainCaption(FromProgramText(form.Label3.Caption())));
     list->setMinimumHeight(list->sizeHintForRow(0) * 16 + 8);
     list->setMinimumWidth(200);
     layout->addWidget(list, 1, 0, 6, 1);
@@ -173,8 +180,9 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     combo->setObjectName(QString::fromStdString(form.Combo1.Name));
     combo->setAccessibleName(FromProgramText(form.Label2[0].Caption()));
     follow(combo, form.Combo1, showComboBox);
-    QObject::connect(combo, &QComboBox::activated, combo,
-                     [&gate, &form](int index) { gate.enter([&] { form.Combo1.UserSelect(index); }); });
+    QObject::connect(combo, &QComboBox::activated, combo, [&gate, &form](int index) {
+        gate.enter([&] { form.Combo1.UserSelect(index); });
+    });
     position->setBuddy(combo);
     auto* nameLabel = new QLabel(this);
     BindLabel(nameLabel, form.Label2[1]);
@@ -185,6 +193,7 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     auto* progress = new QProgressBar(this);
     progress->setObjectName(QString::fromStdString(form.ProgressBar1.Name));
     progress->setTextVisible(false);
+    progress->setAccessibleName(QStringLiteral("Store progress"));
     follow(progress, form.ProgressBar1, showProgress);
 
     layout->addWidget(position, 1, 1);
@@ -202,6 +211,10 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     buttons->addWidget(cancel);
     layout->addLayout(buttons, 7, 0, 1, 2);
     layout->setRowStretch(6, 1);
+    setTabOrder(list, combo);
+    setTabOrder(combo, name);
+    setTabOrder(name, store);
+    setTabOrder(store, cancel);
 }
 
 void StoreDialog::closeEvent(QCloseEvent* event) {

@@ -104,7 +104,7 @@ TEST_F(EditorWindowTest, AStepOnAGainBarReachesTheUnitAndRepaintsOnlyItsGraph) {
 
 TEST_F(EditorWindowTest, TypedEntriesSnapOnEnterOrLeaveAQuestionMarkAfterAWarning) {
     TextBoxEdit* freq = edit("Text2", 4);
-    EXPECT_EQ(freq->accessibleName(), "Channel Left Freq 5");
+    EXPECT_EQ(freq->accessibleName(), "Left notch 5 frequency");
     freq->selectAll();
     QTest::keyClicks(freq, "1000");
     EXPECT_TRUE(frames().empty());
