@@ -45,23 +45,6 @@ void nameWidget(QWidget* w, const Control& c, const QString& name, const QString
     }
 }
 
-// Installs the control's view: `show` brings the widget up to date (signals blocked), then
-// RepaintNow paints it at once. Shows the current state right away.
-template <typename W, typename C, typename Show>
-void installView(W* widget, C& control, Show show) {
-    QPointer<W> w(widget);
-    control.View = [w, &control, show](ViewUpdate how) {
-        if (!w) return;
-        {
-            const QSignalBlocker blocker(w.data());
-            show(w.data(), control);
-        }
-        if (how == ViewUpdate::RepaintNow) w->repaint();
-    };
-    const QSignalBlocker blocker(widget);
-    show(widget, control);
-}
-
 void showScrollBar(QAbstractSlider* w, const ScrollBar& bar) {
     w->setRange(bar.Min(), bar.Max());
     w->setSingleStep(bar.SmallChange);
@@ -112,7 +95,7 @@ Qt::CursorShape CursorFor(MousePointer pointer) {
 
 void BindScrollBar(Gate& gate, QAbstractSlider* widget, ScrollBar& bar, const QString& name) {
     nameWidget(widget, bar, name, {});
-    installView(widget, bar, showScrollBar);
+    InstallView(widget, bar, showScrollBar);
     // valueChanged covers arrows, paging, keys, the wheel and (with tracking) the thumb.
     QObject::connect(widget, &QAbstractSlider::valueChanged, widget,
                      [&gate, w = QPointer<QAbstractSlider>(widget), b = &bar](int value) {
@@ -125,7 +108,7 @@ void BindScrollBar(Gate& gate, QAbstractSlider* widget, ScrollBar& bar, const QS
 
 void BindCheckBox(Gate& gate, QCheckBox* widget, CheckBox& box, const QString& name) {
     nameWidget(widget, box, name, FromProgramText(box.Caption));
-    installView(widget, box, showCheckBox);
+    InstallView(widget, box, showCheckBox);
     QObject::connect(widget, &QCheckBox::clicked, widget,
                      [&gate, w = QPointer<QCheckBox>(widget), b = &box] {
                          gate.enter([&] { b->UserClick(); });
@@ -137,7 +120,7 @@ void BindCheckBox(Gate& gate, QCheckBox* widget, CheckBox& box, const QString& n
 
 void BindButton(Gate& gate, QPushButton* widget, Button& button, const QString& name) {
     nameWidget(widget, button, name, FromProgramText(button.Caption));
-    installView(widget, button, showButton);
+    InstallView(widget, button, showButton);
     QObject::connect(widget, &QPushButton::clicked, widget,
                      [&gate, b = &button] { gate.enter([&] { b->UserClick(); }); });
 }
@@ -147,7 +130,7 @@ void BindLabel(QLabel* widget, Label& label, const QString& name) {
     nameWidget(widget, label, name, FromProgramText(label.Caption()));
     // Without a fixed name the accessible name follows the caption.
     const bool followCaption = name.isEmpty();
-    installView(widget, label, [followCaption](QLabel* w, const Label& l) {
+    InstallView(widget, label, [followCaption](QLabel* w, const Label& l) {
         const QString caption = FromProgramText(l.Caption());
         w->setText(caption);
         if (followCaption && !caption.isEmpty()) w->setAccessibleName(caption);
@@ -157,12 +140,12 @@ void BindLabel(QLabel* widget, Label& label, const QString& name) {
 
 void BindFrame(QWidget* widget, Frame& frame, const QString& name) {
     nameWidget(widget, frame, name, FromProgramText(frame.Caption));
-    installView(widget, frame, showFrame);
+    InstallView(widget, frame, showFrame);
 }
 
 void BindForm(QWidget* window, Form& form) {
     if (window->objectName().isEmpty()) window->setObjectName(QString::fromStdString(form.Name));
-    installView(window, form, [](QWidget* w, const Form& f) {
+    InstallView(window, form, [](QWidget* w, const Form& f) {
         w->setWindowTitle(FromProgramText(f.Caption()));
         if (f.Pointer() == MousePointer::Default) {
             w->unsetCursor();
@@ -186,7 +169,7 @@ void BindTextBox(Gate& gate, TextBoxEdit* widget, TextBox& box, const QString& n
     widget->gate_ = &gate;
     widget->box_ = &box;
     nameWidget(widget, box, name, {});
-    installView(widget, box, [](TextBoxEdit* w, const TextBox&) { w->showControl(false); });
+    InstallView(widget, box, [](TextBoxEdit* w, const TextBox&) { w->showControl(false); });
     QObject::connect(widget, &QLineEdit::textEdited, widget,
                      [widget](const QString& text) { widget->userEdited(text); });
     // Text set from outside the widget's own editing (a screen reader inserting or replacing

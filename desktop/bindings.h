@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QPointer>
+#include <QSignalBlocker>
 #include <QString>
 
 #include "core/controls/controls.h"
@@ -69,6 +71,23 @@ class TextBoxEdit : public QLineEdit {
     Gate* gate_ = nullptr;
     TextBox* box_ = nullptr;
 };
+
+// The view of a control every binder installs's view: `show` brings the widget up to date (signals
+// blocked), then RepaintNow paints it at once. Shows the current state right away.
+template <typename W, typename C, typename Show>
+void InstallView(W* widget, C& control, Show show) {
+    QPointer<W> w(widget);
+    control.View = [w, &control, show](ViewUpdate how) {
+        if (!w) return;
+        {
+            const QSignalBlocker blocker(w.data());
+            show(w.data(), control);
+        }
+        if (how == ViewUpdate::RepaintNow) w->repaint();
+    };
+    const QSignalBlocker blocker(widget);
+    show(widget, control);
+}
 
 // Qt's cursor for a form's mouse pointer.
 Qt::CursorShape CursorFor(MousePointer pointer);

@@ -56,22 +56,6 @@ void showProgress(QProgressBar* w, const ProgressBar& bar) {
     w->setVisible(bar.Visible());
 }
 
-// The same view contract as the other binders: program changes arrive with signals blocked.
-template <typename W, typename C, typename Show>
-void follow(W* widget, C& control, Show show) {
-    QPointer<W> w(widget);
-    control.View = [w, &control, show](ViewUpdate how) {
-        if (!w) return;
-        {
-            const QSignalBlocker blocker(w.data());
-            show(w.data(), control);
-        }
-        if (how == ViewUpdate::RepaintNow) w->repaint();
-    };
-    const QSignalBlocker blocker(widget);
-    show(widget, control);
-}
-
 QLabel* heading(const Label& label, QWidget* parent) {
     auto* l = new QLabel(FromProgramText(label.Caption()), parent);
     QFont f = l->font();
@@ -92,7 +76,7 @@ void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Labe
     widget->setAllColumnsShowFocus(true);
     widget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     widget->setObjectName(QString::fromStdString(list.Name));
-    follow(widget, list, [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); });
+    InstallView(widget, list, [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); });
     QObject::connect(widget, &QTreeWidget::currentItemChanged, widget,
                      [&gate, widget, &list](QTreeWidgetItem* item) {
                          if (item == nullptr) return;
@@ -179,7 +163,7 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     auto* combo = new QComboBox(this);
     combo->setObjectName(QString::fromStdString(form.Combo1.Name));
     combo->setAccessibleName(FromProgramText(form.Label2[0].Caption()));
-    follow(combo, form.Combo1, showComboBox);
+    InstallView(combo, form.Combo1, showComboBox);
     QObject::connect(combo, &QComboBox::activated, combo, [&gate, &form](int index) {
         gate.enter([&] { form.Combo1.UserSelect(index); });
     });
@@ -194,7 +178,7 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     progress->setObjectName(QString::fromStdString(form.ProgressBar1.Name));
     progress->setTextVisible(false);
     progress->setAccessibleName(QStringLiteral("Store progress"));
-    follow(progress, form.ProgressBar1, showProgress);
+    InstallView(progress, form.ProgressBar1, showProgress);
 
     layout->addWidget(position, 1, 1);
     layout->addWidget(combo, 2, 1);
