@@ -20,7 +20,7 @@ using namespace vx470;
 
 // The unit answers every frame here; a message box would mean the benchmark is broken.
 class NoDialogs final : public Dialogs {
-public:
+  public:
     Answer show(const MessageBox&) override { std::abort(); }
 };
 

@@ -45,7 +45,11 @@ void BM_StartupDumpPaced(benchmark::State& state) {
         if (!dialogs.shown.empty()) state.SkipWithError("a message box appeared");
     }
 }
-BENCHMARK(BM_StartupDumpPaced)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_StartupDumpPaced)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -31,7 +31,7 @@ struct Platform {
 // The composition root: owns every piece of program state for the whole run. Nothing is
 // global, so a test can build as many programs as it likes.
 class Program {
-public:
+  public:
     explicit Program(const Platform& platform);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;

@@ -8,7 +8,7 @@ namespace vx470 {
 // exit). The entry point from the window system catches it, closes the port and every
 // window without their close handlers, and leaves with `exitCode`.
 class ProgramEnd : public std::runtime_error {
-public:
+  public:
     explicit ProgramEnd(int exitCode = 0) : std::runtime_error("program end"), exitCode(exitCode) {}
     int exitCode;
 };

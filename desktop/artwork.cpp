@@ -141,7 +141,8 @@ QPixmap ApplicationPixmap(int size) {
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRectF(2 * s, 2 * s, 60 * s, 60 * s), 10 * s, 10 * s);
     p.setPen(QPen(QColor(255, 255, 255, 60), 1 * s));
-    for (int i = 1; i < 4; ++i) p.drawLine(QPointF(8 * s, (8 + i * 12) * s), QPointF(56 * s, (8 + i * 12) * s));
+    for (int i = 1; i < 4; ++i)
+        p.drawLine(QPointF(8 * s, (8 + i * 12) * s), QPointF(56 * s, (8 + i * 12) * s));
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(255, 80, 70), 3.5 * s, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(notchCurve(QRectF(8 * s, 18 * s, 48 * s, 34 * s), 0.42, 1.0, 0.12));
@@ -168,9 +169,14 @@ QPixmap SplashPicture() {
     // A response plot: grid, then a Left and a Right curve with a few notches.
     const QRectF plot(40, 150, 433, 190);
     p.setPen(QPen(QColor(255, 255, 255, 28), 1));
-    for (int i = 0; i <= 6; ++i) p.drawLine(QPointF(plot.left(), plot.top() + i * plot.height() / 6), QPointF(plot.right(), plot.top() + i * plot.height() / 6));
-    for (int i = 0; i <= 3; ++i) p.drawLine(QPointF(plot.left() + i * plot.width() / 3, plot.top()), QPointF(plot.left() + i * plot.width() / 3, plot.bottom()));
-    const auto curve = [&](const QColor& c, std::initializer_list<std::array<double, 3>> notches, double offset) {
+    for (int i = 0; i <= 6; ++i)
+        p.drawLine(QPointF(plot.left(), plot.top() + i * plot.height() / 6),
+                   QPointF(plot.right(), plot.top() + i * plot.height() / 6));
+    for (int i = 0; i <= 3; ++i)
+        p.drawLine(QPointF(plot.left() + i * plot.width() / 3, plot.top()),
+                   QPointF(plot.left() + i * plot.width() / 3, plot.bottom()));
+    const auto curve = [&](const QColor& c, std::initializer_list<std::array<double, 3>> notches,
+                           double offset) {
         QPainterPath path;
         for (int i = 0; i <= 400; ++i) {
             const double x = i / 400.0;
@@ -179,7 +185,8 @@ QPixmap SplashPicture() {
                 const double d = (x - n[0]) / n[2];
                 y += n[1] / (1 + d * d * 40);
             }
-            const QPointF pt(plot.left() + x * plot.width(), plot.top() + offset + y * (plot.height() - offset));
+            const QPointF pt(plot.left() + x * plot.width(),
+                             plot.top() + offset + y * (plot.height() - offset));
             if (i == 0) {
                 path.moveTo(pt);
             } else {
@@ -198,7 +205,8 @@ QPixmap SplashPicture() {
     title.setBold(true);
     p.setFont(title);
     p.drawText(QRectF(0, 40, 513, 56), Qt::AlignCenter,
-               QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
+               QString::fromUtf8(kApplicationTitle.data(),
+                                 static_cast<qsizetype>(kApplicationTitle.size())));
     QFont sub = p.font();
     sub.setPixelSize(16);
     sub.setBold(false);

@@ -16,7 +16,7 @@ namespace vx470::desktop {
 // exactly while a feedback search is on.
 class Gate final : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit Gate(Program& program, QObject* parent = nullptr);
 
     // A user action or any call the program must see: always runs.
@@ -50,14 +50,14 @@ public:
     // Interval of the report poll while a search runs.
     static constexpr int kPollIntervalMs = 5;
 
-signals:
+  signals:
     // Emitted once, after the port is closed and before the windows close.
     void programEnded(int exitCode);
     // Emitted whenever the outermost entry returns: views that the program does not notify
     // (the graph canvases) look for changes here.
     void returned();
 
-private:
+  private:
     void afterEntry();
     void endNow(int exitCode);
 

@@ -13,8 +13,8 @@ int main(int argc, char* argv[]) {
     using namespace vx470::desktop;
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(
-        QString::fromUtf8(kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
+    QApplication::setApplicationName(QString::fromUtf8(
+        kApplicationTitle.data(), static_cast<qsizetype>(kApplicationTitle.size())));
     QApplication::setWindowIcon(ApplicationIcon());
 
     QtSerialPort port(QtSerialPort::systemPorts());

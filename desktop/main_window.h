@@ -17,22 +17,22 @@ class Gate;
 
 // The splash window: the picture with the start-up label on it.
 class SplashWindow final : public QWidget {
-public:
+  public:
     explicit SplashWindow(Program& program, QWidget* parent = nullptr);
 };
 
 // The main window: the toolbar of six picture buttons and the editor as its only child.
 class MainWindow final : public QMainWindow {
-public:
+  public:
     MainWindow(Program& program, Gate& gate, QWidget* parent = nullptr);
 
     EditorWindow* Editor() const { return editor_; }
     QPushButton* ToolbarButton(int index) const;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void showForm();
 
     Program& program_;

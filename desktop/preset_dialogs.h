@@ -13,14 +13,14 @@ class Gate;
 
 // "Read Preset": the unit's 20 presets with their numbers, "Read" and "Cancel".
 class ReadDialog final : public QDialog {
-public:
+  public:
     ReadDialog(Gate& gate, FrmRead& form, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
-private:
+  private:
     Gate& gate_;
     FrmRead& form_;
 };
@@ -28,14 +28,14 @@ private:
 // "Store preset": the 16 user slots, the position, the name (8 characters), the progress of
 // the store, "Store" and "Cancel".
 class StoreDialog final : public QDialog {
-public:
+  public:
     StoreDialog(Gate& gate, FrmStore& form, QWidget* parent = nullptr);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
-private:
+  private:
     Gate& gate_;
     FrmStore& form_;
 };

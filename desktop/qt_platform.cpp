@@ -35,8 +35,12 @@ QMessageBox::Icon iconFor(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-QString fromUtf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-std::string toUtf8(const QString& s) { return s.toUtf8().toStdString(); }
+QString fromUtf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+std::string toUtf8(const QString& s) {
+    return s.toUtf8().toStdString();
+}
 
 // A short text under a longer title makes a box the window manager titles "Rea… eset";
 // a little width keeps the title whole.
@@ -93,9 +97,9 @@ QString QtFilter(const std::string& filter) {
 }
 
 std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
-    const QString path = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                                      fromUtf8(request.initialFolder),
-                                                      QtFilter(request.filter));
+    const QString path =
+        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                     fromUtf8(request.initialFolder), QtFilter(request.filter));
     settleAfterDialog();
     return toUtf8(path);
 }
@@ -122,7 +126,9 @@ ScreenSize QtHost::screenSize() {
     return {size.width(), size.height()};
 }
 
-std::string QtHost::currentDirectory() { return toUtf8(QDir::currentPath()); }
+std::string QtHost::currentDirectory() {
+    return toUtf8(QDir::currentPath());
+}
 
 void QtHost::setTimer(TimerId timer, int intervalMs) {
     QTimer*& t = timers_[timer];

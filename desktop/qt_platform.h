@@ -15,20 +15,20 @@ class Gate;
 
 // Message boxes as QMessageBox, over the window that is active.
 class QtDialogs final : public Dialogs {
-public:
+  public:
     Answer show(const MessageBox& box) override;
 };
 
 // Open and save dialogs as QFileDialog. Paths travel as UTF-8.
 class QtFileDialogs final : public FileDialogs {
-public:
+  public:
     std::string openFile(const FileDialogRequest& request) override;
     std::string saveFile(const FileDialogRequest& request) override;
 };
 
 // Screen, current directory, the program's timers and its modal dialogs.
 class QtHost final : public QObject, public Host {
-public:
+  public:
     // The program is built after the platform it uses, and its gate after it: ticks and
     // dialogs reach the program once both are attached.
     void attach(Program& program, Gate& gate);
@@ -39,7 +39,7 @@ public:
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
 
-private:
+  private:
     Gate* gate_ = nullptr;
     Program* program_ = nullptr;
     std::map<TimerId, QTimer*> timers_;

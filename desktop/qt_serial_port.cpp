@@ -63,7 +63,9 @@ void QtSerialPort::close() {
     port_.clearError();
 }
 
-bool QtSerialPort::isOpen() const { return port_.isOpen(); }
+bool QtSerialPort::isOpen() const {
+    return port_.isOpen();
+}
 
 void QtSerialPort::setBufferSizes(std::size_t inBufferSize, std::size_t inputLen) {
     inBufferSize_ = std::max<std::size_t>(inBufferSize, 1);
@@ -117,8 +119,8 @@ void QtSerialPort::waitForInput(std::chrono::nanoseconds limit) {
     if (limit <= nanoseconds::zero()) return;
     const auto start = steady_clock::now();
     // A closed port, or a full buffer, cannot receive anything within the limit.
-    const bool full = port_.isOpen() &&
-                      static_cast<std::size_t>(port_.bytesAvailable()) >= inBufferSize_;
+    const bool full =
+        port_.isOpen() && static_cast<std::size_t>(port_.bytesAvailable()) >= inBufferSize_;
     if (port_.isOpen() && !full) {
         const auto ms = std::max<long long>(1, ceil<milliseconds>(limit).count());
         if (port_.waitForReadyRead(static_cast<int>(std::min<long long>(ms, 1'000'000)))) return;

@@ -10,7 +10,7 @@ namespace vx470::desktop {
 // The serial line through QSerialPort, used in blocking style: the program's transactions
 // wait here without running the event loop.
 class QtSerialPort final : public SerialPort {
-public:
+  public:
     // Port N is entry N - 1 of `devices`; an empty entry is a port that cannot be opened.
     explicit QtSerialPort(QStringList devices);
 
@@ -31,7 +31,7 @@ public:
     void dropInput() override;
     void waitForInput(std::chrono::nanoseconds limit) override;
 
-private:
+  private:
     // True when the last operation left an error other than a time-out: the line is dead.
     bool takeError();
 

@@ -1,8 +1,8 @@
 #include "core/controls/controls.h"
 
 #include <algorithm>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 namespace vx470 {
 
@@ -222,16 +222,18 @@ std::optional<double> ParseNumber(const std::string& text) {
     // from_chars, unlike strtod, ignores the process locale (Qt sets it from the desktop).
     double v = 0;
     const auto result = std::from_chars(text.data() + start, text.data() + end, v);
-    if (result.ec == std::errc::result_out_of_range) v = HUGE_VAL;
-    else if (result.ec != std::errc{}) return std::nullopt;
+    if (result.ec == std::errc::result_out_of_range)
+        v = HUGE_VAL;
+    else if (result.ec != std::errc{})
+        return std::nullopt;
     return negative ? -v : v;
 }
 
 std::string FormatNumber(double value) {
     if (!std::isfinite(value)) return "0";
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::fixed);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     std::string s(buffer, result.ptr);
     if (s == "-0") s = "0";
     return s;

@@ -21,7 +21,7 @@ enum class ViewUpdate {
 };
 
 class Control {
-public:
+  public:
     Control() = default;
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -45,34 +45,34 @@ public:
     // Set by the view; told of every change the program makes.
     std::function<void(ViewUpdate)> View;
 
-protected:
+  protected:
     void notify(ViewUpdate how = ViewUpdate::Changed);
 
-private:
+  private:
     bool enabled_ = true;
     bool visible_ = true;
     const Control* container_ = nullptr;
 };
 
 class Frame : public Control {
-public:
+  public:
     std::string Caption;
     void SetCaption(std::string caption);
 };
 
 class Label : public Control {
-public:
+  public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
 
-private:
+  private:
     std::string caption_;
 };
 
 // A value in [Min, Max] with a Change handler. Scroll (the thumb being dragged) runs the
 // same handler.
 class ScrollBar : public Control {
-public:
+  public:
     ScrollBar(int min = 0, int max = 0) : min_(min), max_(max), value_(min) {}
 
     int Min() const { return min_; }
@@ -91,7 +91,7 @@ public:
 
     std::function<void()> Change;
 
-private:
+  private:
     int min_;
     int max_;
     int value_;
@@ -101,7 +101,7 @@ private:
 using Slider = ScrollBar;
 
 class CheckBox : public Control {
-public:
+  public:
     std::string Caption;
     int Value() const { return value_; }
     // From code: raises Click when the tick changes.
@@ -110,12 +110,12 @@ public:
     void UserClick();
     std::function<void()> Click;
 
-private:
+  private:
     int value_ = 0;
 };
 
 class Button : public Control {
-public:
+  public:
     std::string Caption;
     std::string ToolTip;
     void UserClick();
@@ -131,7 +131,7 @@ inline constexpr int Enter = 13;
 // A single-line text box. Typed characters go through KeyPress, which returns the key to
 // use: the same, 0 to swallow it, or another character to insert instead.
 class TextBox : public Control {
-public:
+  public:
     const std::string& Text() const { return text_; }
     // From code: puts the caret at the end, as a fresh text would have it.
     void SetText(std::string text);
@@ -154,7 +154,7 @@ public:
     std::function<int(int key)> KeyPress;
     std::function<void()> Change;
 
-private:
+  private:
     void insert(char c);
 
     std::string text_;
@@ -163,7 +163,7 @@ private:
 };
 
 class ListBox : public Control {
-public:
+  public:
     std::string ToolTip;
     const std::vector<std::string>& Items() const { return items_; }
     void Clear();
@@ -179,7 +179,7 @@ public:
     void UserDoubleClick(int index);
     std::function<void()> DblClick;
 
-private:
+  private:
     std::vector<std::string> items_;
     int index_ = -1;
 };
@@ -187,14 +187,14 @@ private:
 using ComboBox = ListBox;
 
 class ProgressBar : public Control {
-public:
+  public:
     int Min = 0;
     int Max() const { return max_; }
     void SetMax(int max);
     int Value() const { return value_; }
     void SetValue(int value);
 
-private:
+  private:
     int max_ = 100;
     int value_ = 0;
 };
@@ -203,7 +203,7 @@ private:
 enum class MousePointer { Default = 0, Hourglass = 11, ArrowHourglass = 13 };
 
 class Form : public Control {
-public:
+  public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(std::string caption);
     MousePointer Pointer() const { return pointer_; }
@@ -220,7 +220,7 @@ public:
     void Unload();
     bool Unloaded() const { return unloaded_; }
 
-private:
+  private:
     std::string caption_;
     MousePointer pointer_ = MousePointer::Default;
     WindowState state_ = WindowState::Normal;

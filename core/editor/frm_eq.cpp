@@ -24,15 +24,21 @@ constexpr std::array<RowCaption, 6> kRowCaptions = {{
     {{9, 11}, "Mode search"},
 }};
 
-constexpr std::size_t at(int i) { return static_cast<std::size_t>(i); }
+constexpr std::size_t at(int i) {
+    return static_cast<std::size_t>(i);
+}
 
-bool isDigit(int key) { return key >= '0' && key <= '9'; }
+bool isDigit(int key) {
+    return key >= '0' && key <= '9';
+}
 
 std::string indexed(const char* name, int i) {
     return std::string(name) + "(" + std::to_string(i) + ")";
 }
 
-std::string frequencyText(int index) { return FormatNumber(FrequencyGrid[at(index)]); }
+std::string frequencyText(int index) {
+    return FormatNumber(FrequencyGrid[at(index)]);
+}
 
 }  // namespace
 
@@ -65,9 +71,8 @@ FrmEq::FrmEq(Program& program) : program_(program) {
         HScroll5[c].SetRange(0, 1);
         Slider1[c].SetRange(0, kMaxSensitivity);
         for (Control* x : std::initializer_list<Control*>{
-                 &HScroll1[c], &HScroll2[c], &HScroll3[c], &HScroll4[c], &HScroll5[c],
-                 &Slider1[c], &Text4[c], &Label3[c], &Label5[c], &Label6[c], &Label1[c],
-                 &Label9[c]}) {
+                 &HScroll1[c], &HScroll2[c], &HScroll3[c], &HScroll4[c], &HScroll5[c], &Slider1[c],
+                 &Text4[c], &Label3[c], &Label5[c], &Label6[c], &Label1[c], &Label9[c]}) {
             x->SetContainer(&Frame4[c]);
         }
         for (const RowCaption& row : kRowCaptions) Label2[row.index[c]].SetContainer(&Frame4[c]);
@@ -90,9 +95,8 @@ FrmEq::FrmEq(Program& program) : program_(program) {
         Text1[i].SetText("-45");
         Text3[i].SetText("1/70");
         Text3[i].Locked = true;
-        for (Control* x : std::initializer_list<Control*>{&Text2[i], &HScroll6[i], &Text1[i],
-                                                          &HScroll20[i], &Text3[i],
-                                                          &HScroll30[i]}) {
+        for (Control* x : std::initializer_list<Control*>{
+                 &Text2[i], &HScroll6[i], &Text1[i], &HScroll20[i], &Text3[i], &HScroll30[i]}) {
             x->SetContainer(rows);
         }
     }
@@ -234,8 +238,8 @@ int FrmEq::Text1_KeyPress(int n, int key) {
     if (program_.IgnoreControlEvents) return key;
     if (isDigit(key) || key == '-' || key == Key::Backspace) return key;
     const std::size_t i = at(n);
-    const std::optional<double> typed = key == Key::Enter ? ParseNumber(Text1[i].Text())
-                                                          : std::nullopt;
+    const std::optional<double> typed =
+        key == Key::Enter ? ParseNumber(Text1[i].Text()) : std::nullopt;
     if (!typed) {
         warn("  Incorrect value");
         return '?';
@@ -256,8 +260,8 @@ int FrmEq::Text2_KeyPress(int n, int key) {
     if (program_.IgnoreControlEvents) return key;
     if (isDigit(key) || key == Key::Backspace) return key;
     const std::size_t i = at(n);
-    const std::optional<double> typed = key == Key::Enter ? ParseNumber(Text2[i].Text())
-                                                          : std::nullopt;
+    const std::optional<double> typed =
+        key == Key::Enter ? ParseNumber(Text2[i].Text()) : std::nullopt;
     if (!typed) {
         warn("  Incorrect frequency value");
         return '?';
@@ -297,8 +301,7 @@ void FrmEq::HScroll1_Change(int ch) {
     const std::size_t c = at(ch);
     ChannelModel& m = program_.channels.model;
     const int count = HScroll1[c].Value() + 1;
-    if (!followBar(count, m.NumNotchAuto[c], NumAutoOffset[c], Label3[c],
-                   std::to_string(count))) {
+    if (!followBar(count, m.NumNotchAuto[c], NumAutoOffset[c], Label3[c], std::to_string(count))) {
         return;
     }
     program_.sends.SendNumNotchAutomatic(ch);
@@ -326,8 +329,7 @@ void FrmEq::HScroll2_Change(int ch) {
     const std::size_t c = at(ch);
     ChannelModel& m = program_.channels.model;
     const int q = HScroll2[c].Value();
-    if (!followBar(q, m.QNotchAuto[c], QAutoOffset[c], Label5[c],
-                   std::string(QNames[at(q)]))) {
+    if (!followBar(q, m.QNotchAuto[c], QAutoOffset[c], Label5[c], std::string(QNames[at(q)]))) {
         return;
     }
     ShowAutomaticQ(ch, m.NumNotchAuto[c], m.QNotchAuto[c], m.QNotchAuto[c]);
@@ -372,8 +374,8 @@ void FrmEq::HScroll3_Change(int ch) {
 }
 
 void FrmEq::HScroll4_Change(int ch) {
-    settingBarChange(ch, HScroll4, Label1, &ChannelModel::ReleaseNotch, ReleaseOffset,
-                     ReleaseNames, &ParameterSends::SendReleaseNotch);
+    settingBarChange(ch, HScroll4, Label1, &ChannelModel::ReleaseNotch, ReleaseOffset, ReleaseNames,
+                     &ParameterSends::SendReleaseNotch);
 }
 
 void FrmEq::HScroll5_Change(int ch) {
@@ -408,8 +410,8 @@ int FrmEq::Text4_KeyPress(int ch, int key) {
     if (program_.IgnoreControlEvents) return key;
     if (isDigit(key) || key == Key::Backspace) return key;
     const std::size_t c = at(ch);
-    const std::optional<double> typed = key == Key::Enter ? ParseNumber(Text4[c].Text())
-                                                          : std::nullopt;
+    const std::optional<double> typed =
+        key == Key::Enter ? ParseNumber(Text4[c].Text()) : std::nullopt;
     if (!typed) {
         warn("  Incorrect value");
         return '?';
@@ -438,8 +440,8 @@ void FrmEq::Check1_Click(int i) {
     const auto sectionFrame = [&](std::uint8_t target, int ch, std::uint8_t run) {
         const std::size_t c = at(ch);
         return Frames::AutoSection(target, image[at(NumAutoOffset[c])], image[at(QAutoOffset[c])],
-                                   image[at(AttenuationOffset[c])],
-                                   image[at(SensitivityOffset[c])], run);
+                                   image[at(AttenuationOffset[c])], image[at(SensitivityOffset[c])],
+                                   run);
     };
     if (Check1[at(i)].Value() == 1) {
         for (int j = 0; j < 3; ++j) {
@@ -467,14 +469,16 @@ void FrmEq::Check1_Click(int i) {
     SetMousePointer(MousePointer::Default);
 }
 
-void FrmEq::Check2_Click() { program_.channelOps.LinkChannelsClick(); }
+void FrmEq::Check2_Click() {
+    program_.channelOps.LinkChannelsClick();
+}
 
 void FrmEq::Command1_Click(int index) {
     const bool automatic = index < 2;
-    const Answer answer = program_.platform.dialogs.show(MessageBox{
-        automatic ? "Reset all Notch filter automatic, Are you sure ?"
-                  : "Reset all Notch filter manual, Are you sure ?",
-        "Reset Filter", MessageButtons::YesNo, MessageIcon::None, 0});
+    const Answer answer = program_.platform.dialogs.show(
+        MessageBox{automatic ? "Reset all Notch filter automatic, Are you sure ?"
+                             : "Reset all Notch filter manual, Are you sure ?",
+                   "Reset Filter", MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer == Answer::No) return;
     const int ch = index % 2;
     const auto reset = [&](int c) {
@@ -492,10 +496,9 @@ void FrmEq::LockCursor(bool FlagLock) {
     const bool enabled = !FlagLock;
     for (int ch = 0; ch < kChannels; ++ch) {
         const std::size_t c = at(ch);
-        for (Control* x : std::initializer_list<Control*>{&HScroll1[c], &HScroll2[c],
-                                                          &HScroll3[c], &HScroll4[c],
-                                                          &HScroll5[c], &Slider1[c],
-                                                          &Text4[c], &Frame3[c]}) {
+        for (Control* x :
+             std::initializer_list<Control*>{&HScroll1[c], &HScroll2[c], &HScroll3[c], &HScroll4[c],
+                                             &HScroll5[c], &Slider1[c], &Text4[c], &Frame3[c]}) {
             x->SetEnabled(enabled);
         }
     }

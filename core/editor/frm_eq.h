@@ -18,7 +18,7 @@ class ParameterSends;
 // the response graph, twelve notch rows and the automatic-notch panel above the resets.
 // Notch controls are indexed by notch 0..23, channel controls by channel 0..1.
 class FrmEq : public Form {
-public:
+  public:
     explicit FrmEq(Program& program);
 
     // Top strip.
@@ -36,11 +36,11 @@ public:
     std::array<Frame, kChannels> Frame2;   // the reset buttons
 
     // Notch rows.
-    std::array<TextBox, kNotches> Text2;      // frequency in Hz
-    std::array<ScrollBar, kNotches> HScroll6;  // frequency index 0..729
-    std::array<TextBox, kNotches> Text1;      // gain in dB
+    std::array<TextBox, kNotches> Text2;        // frequency in Hz
+    std::array<ScrollBar, kNotches> HScroll6;   // frequency index 0..729
+    std::array<TextBox, kNotches> Text1;        // gain in dB
     std::array<ScrollBar, kNotches> HScroll20;  // gain code 0..45
-    std::array<TextBox, kNotches> Text3;       // bandwidth, display only
+    std::array<TextBox, kNotches> Text3;        // bandwidth, display only
     std::array<ScrollBar, kNotches> HScroll30;  // Q code 0..3
     // Column headings under each channel's rows: "Freq", "Gain", "Q".
     std::array<Label, 3 * kChannels> Label170;
@@ -95,7 +95,7 @@ public:
     // `textQ`, without sending.
     void ShowAutomaticQ(int ch, int count, int q, int textQ);
 
-private:
+  private:
     void bind();
     void nameControls();
     void warn(const char* text);
@@ -103,8 +103,7 @@ private:
     void sendRow(int n);
     // Steps shared by every automatic-panel bar: model, image and label follow the bar even
     // while code sets it; only a user's change sends and is mirrored.
-    bool followBar(int value, std::int16_t& model, int offset, Label& label,
-                   std::string caption);
+    bool followBar(int value, std::int16_t& model, int offset, Label& label, std::string caption);
     // Attenuation, release and search mode: the bar's change, its send and its mirror.
     template <std::size_t N>
     void settingBarChange(int ch, std::array<ScrollBar, kChannels>& bar,

@@ -38,7 +38,9 @@ inline constexpr std::uint8_t kRunningImage = 255;
 // The frame layout of each command.
 namespace Frames {
 
-constexpr FrameArgs Probe() { return {Command::Probe, 0, 0, 0, 0, 0, 0}; }
+constexpr FrameArgs Probe() {
+    return {Command::Probe, 0, 0, 0, 0, 0, 0};
+}
 
 constexpr FrameArgs NotchFilter(std::uint8_t channel, std::uint8_t filter, std::uint8_t freqHigh,
                                 std::uint8_t freqLow, std::uint8_t q, std::uint8_t gain) {
@@ -55,7 +57,9 @@ constexpr FrameArgs ReadBlock(std::uint8_t preset) {
     return {Command::ReadBlock, preset, 0, 0, 0, 0, 0};
 }
 
-constexpr FrameArgs Closing() { return {Command::Closing, 0, 0, 0, 0, 0, 0}; }
+constexpr FrameArgs Closing() {
+    return {Command::Closing, 0, 0, 0, 0, 0, 0};
+}
 
 constexpr FrameArgs ReadByte(std::uint8_t addressHigh, std::uint8_t addressLow) {
     return {Command::ReadByte, addressHigh, addressLow, 0, 0, 0, 0};
@@ -66,7 +70,9 @@ constexpr FrameArgs WriteByte(std::uint8_t addressHigh, std::uint8_t addressLow,
     return {Command::WriteByte, addressHigh, addressLow, 0, data, 0, 0};
 }
 
-constexpr FrameArgs Acknowledge() { return {Command::Acknowledge, 0, 0, 0, 0, 0, 0}; }
+constexpr FrameArgs Acknowledge() {
+    return {Command::Acknowledge, 0, 0, 0, 0, 0, 0};
+}
 
 constexpr FrameArgs ReleaseMode(std::uint8_t channel, std::uint8_t release,
                                 std::uint8_t modeSearch) {

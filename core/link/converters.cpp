@@ -37,7 +37,9 @@ double SnapToFrequencyGrid(double f) {
     return FrequencyGrid[static_cast<std::size_t>(nearestGridIndex(f))];
 }
 
-std::int16_t FrequencyToIndex(double f) { return static_cast<std::int16_t>(nearestGridIndex(f)); }
+std::int16_t FrequencyToIndex(double f) {
+    return static_cast<std::int16_t>(nearestGridIndex(f));
+}
 
 std::int16_t GainToIndex(double x) {
     return static_cast<std::int16_t>(nearestPoint(x, 46, [](int i) { return i - 45.0; }));
@@ -59,6 +61,8 @@ void PutLongBE(double x, std::size_t start, ByteScratchBuffer& ByteScratch) {
     }
 }
 
-double Log10(double x) { return std::log(x) / std::log(10.0); }
+double Log10(double x) {
+    return std::log(x) / std::log(10.0);
+}
 
 }  // namespace vx470

@@ -12,7 +12,9 @@ namespace {
 constexpr std::uint8_t kNotchReport = 0xFE;
 constexpr std::uint8_t kGainReport = 0xFD;
 
-constexpr std::size_t at(int i) { return static_cast<std::size_t>(i); }
+constexpr std::size_t at(int i) {
+    return static_cast<std::size_t>(i);
+}
 
 }  // namespace
 
@@ -34,7 +36,8 @@ void DeviceReports::PollDeviceReports() {
     // A report that no control could show changes nothing; it is still acknowledged.
     const bool notch = type == kNotchReport && filter < kNotchesPerChannel &&
                        index <= kMaxFrequencyIndex && q <= kMaxQCode && gain <= kMaxGainCode;
-    const bool gainOnly = type == kGainReport && filter < kNotchesPerChannel && gain <= kMaxGainCode;
+    const bool gainOnly =
+        type == kGainReport && filter < kNotchesPerChannel && gain <= kMaxGainCode;
 
     if (notch || gainOnly) {
         const int n = filter + (report[1] != 0 ? kNotchesPerChannel : 0);

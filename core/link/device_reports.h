@@ -8,13 +8,13 @@ class Program;
 // 0xFD changes a notch's gain. Each is taken into image, controls, model and graph, and
 // acknowledged.
 class DeviceReports {
-public:
+  public:
     explicit DeviceReports(Program& program) : program_(program) {}
 
     // Called repeatedly while a search runs; reads nothing until a whole report waits.
     void PollDeviceReports();
 
-private:
+  private:
     Program& program_;
 };
 

@@ -26,7 +26,7 @@ inline constexpr int kMaxWrites = 6;
 // The only code that touches the serial line. Every transaction blocks in the port's wait
 // (no spinning) and delivers no user-interface events, so no two ever overlap.
 class Link {
-public:
+  public:
     Link(SerialPort& port, Clock& clock, Dialogs& dialogs);
 
     std::array<std::uint8_t, kFrameSize> TxFrame{};
@@ -60,7 +60,7 @@ public:
     // The unit stopped answering: the "Time out" box, then the end of the program.
     [[noreturn]] void TimeOut();
 
-private:
+  private:
     bool writeFrame(const FrameArgs& args);
     // Waits until `count` bytes wait or `limit` has passed since `sentAt`.
     bool waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duration sentAt);

@@ -8,7 +8,9 @@
 namespace vx470 {
 
 namespace {
-constexpr std::size_t at(int i) { return static_cast<std::size_t>(i); }
+constexpr std::size_t at(int i) {
+    return static_cast<std::size_t>(i);
+}
 }  // namespace
 
 void ParameterSends::SendNotchFilter(int n) {
@@ -26,8 +28,8 @@ void ParameterSends::SendNotchFilter(int n) {
     // A rejected key leaves "?" in the frequency box; the row's scroll bar still knows the
     // frequency, so take it from there rather than fail.
     const std::optional<double> typed = ParseNumber(eq.Text2[i].Text());
-    const double f = typed ? SnapToFrequencyGrid(*typed)
-                           : FrequencyGrid[at(eq.HScroll6[i].Value())];
+    const double f =
+        typed ? SnapToFrequencyGrid(*typed) : FrequencyGrid[at(eq.HScroll6[i].Value())];
     eq.Text2[i].SetText(FormatNumber(f));
 
     const int q = eq.HScroll30[i].Value();
@@ -103,7 +105,8 @@ void ParameterSends::SendNumNotchAutomatic(int ch) {
     eq.Label3[c].SetCaption(std::to_string(model.NumNotchAuto[c]));
     eq.Label3[c].Refresh();
     model.NumNotchManual[c] = static_cast<std::int16_t>(kNotchesPerChannel - model.NumNotchAuto[c]);
-    program_.channels.image[at(NumAutoOffset[c])] = static_cast<std::uint8_t>(model.NumNotchAuto[c]);
+    program_.channels.image[at(NumAutoOffset[c])] =
+        static_cast<std::uint8_t>(model.NumNotchAuto[c]);
     eq.EnableNotchRows(ch);
     sendSection(ch);
 }
@@ -123,7 +126,8 @@ void ParameterSends::SendQNotchAutomatic(int ch) {
     for (int k = 0; k < kNotchesPerChannel && k < model.NumNotchAuto[c]; ++k) {
         const int m = ch * kNotchesPerChannel + k;
         model.NotchQ[at(m)] = model.QNotchAuto[c];
-        image[at(NotchOffset[at(m)]) + NotchRecord::Q] = static_cast<std::uint8_t>(model.QNotchAuto[c]);
+        image[at(NotchOffset[at(m)]) + NotchRecord::Q] =
+            static_cast<std::uint8_t>(model.QNotchAuto[c]);
     }
     sendSection(ch);
 }
@@ -146,7 +150,8 @@ void ParameterSends::SendSensitivity(int ch) {
     model.Sensitivity[c] = static_cast<std::int16_t>(eq.Slider1[c].Value());
     eq.Text4[c].SetText(std::to_string(model.Sensitivity[c] + 1));
     eq.Text4[c].Refresh();
-    program_.channels.image[at(SensitivityOffset[c])] = static_cast<std::uint8_t>(model.Sensitivity[c]);
+    program_.channels.image[at(SensitivityOffset[c])] =
+        static_cast<std::uint8_t>(model.Sensitivity[c]);
     sendSection(ch);
 }
 
@@ -163,7 +168,11 @@ void ParameterSends::resetNotches(int ch, bool automatic) {
     }
 }
 
-void ParameterSends::ResetManualNotches(int ch) { resetNotches(ch, false); }
-void ParameterSends::ResetAutomaticNotches(int ch) { resetNotches(ch, true); }
+void ParameterSends::ResetManualNotches(int ch) {
+    resetNotches(ch, false);
+}
+void ParameterSends::ResetAutomaticNotches(int ch) {
+    resetNotches(ch, true);
+}
 
 }  // namespace vx470

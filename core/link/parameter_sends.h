@@ -8,7 +8,7 @@ class Program;
 // model and the image, then send its frame (nothing goes out while sending is suppressed,
 // so whole-image loads keep the three in step without echoing to the unit).
 class ParameterSends {
-public:
+  public:
     explicit ParameterSends(Program& program) : program_(program) {}
 
     void SendNotchFilter(int n);
@@ -22,7 +22,7 @@ public:
     void ResetManualNotches(int ch);
     void ResetAutomaticNotches(int ch);
 
-private:
+  private:
     // Command 10 with the channel's four automatic-section bytes.
     void sendSection(int ch);
     void sendReleaseAndMode(int ch);

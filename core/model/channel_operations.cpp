@@ -8,7 +8,9 @@
 namespace vx470 {
 
 namespace {
-constexpr std::size_t at(int i) { return static_cast<std::size_t>(i); }
+constexpr std::size_t at(int i) {
+    return static_cast<std::size_t>(i);
+}
 }  // namespace
 
 void ChannelOperations::ApplyImageToEditor() {
@@ -25,8 +27,9 @@ void ChannelOperations::ApplyImageToEditor() {
         program_.IgnoreControlEvents = true;
         eq.HScroll20[i].SetValue(image[o + NotchRecord::Gain]);
         eq.HScroll30[i].SetValue(image[o + NotchRecord::Q]);
-        const int f = std::min(256 * image[o + NotchRecord::FreqHigh] + image[o + NotchRecord::FreqLow],
-                               kMaxFrequencyIndex);
+        const int f =
+            std::min(256 * image[o + NotchRecord::FreqHigh] + image[o + NotchRecord::FreqLow],
+                     kMaxFrequencyIndex);
         eq.Text2[i].SetText(FormatNumber(FrequencyGrid[at(f)]));
         eq.HScroll6[i].SetValue(f);
         program_.IgnoreControlEvents = false;
@@ -90,7 +93,8 @@ void ChannelOperations::copyRows(int from, int to) {
     for (int k = 0; k < kNotchesPerChannel; ++k) {
         const std::size_t s = at(from * kNotchesPerChannel + k);
         const std::size_t d = at(to * kNotchesPerChannel + k);
-        std::copy_n(image.begin() + NotchOffset[s], NotchRecord::Size, image.begin() + NotchOffset[d]);
+        std::copy_n(image.begin() + NotchOffset[s], NotchRecord::Size,
+                    image.begin() + NotchOffset[d]);
         program_.IgnoreControlEvents = true;
         eq.HScroll20[d].SetValue(eq.HScroll20[s].Value());
         eq.Text2[d].SetText(eq.Text2[s].Text());
@@ -129,11 +133,11 @@ void ChannelOperations::LinkChannelsClick() {
         channels.LinkChannels = 1;
         return;
     }
-    const Answer answer = program_.platform.dialogs.show(MessageBox{
-        "      You requested to Link channel Left & Right  \r\n"
-        "        This will copy channel Left to Right     \r\n"
-        "                     confirm?                    ",
-        "Link Left & Right", MessageButtons::YesNo, MessageIcon::None, 0});
+    const Answer answer = program_.platform.dialogs.show(
+        MessageBox{"      You requested to Link channel Left & Right  \r\n"
+                   "        This will copy channel Left to Right     \r\n"
+                   "                     confirm?                    ",
+                   "Link Left & Right", MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer == Answer::No) {
         eq.Check2.SetValue(0);
         return;

@@ -7,7 +7,7 @@ class Program;
 // Operations on whole channels: putting the image into the editor, copying one channel onto
 // the other, and linking them.
 class ChannelOperations {
-public:
+  public:
     explicit ChannelOperations(Program& program) : program_(program) {}
 
     // Image → controls → (each parameter's send routine) → model, image and unit. Bytes a
@@ -18,7 +18,7 @@ public:
     // The body of the editor's link box.
     void LinkChannelsClick();
 
-private:
+  private:
     // Channel `to` takes channel `from`: notch records and rows, then the settings.
     void copyRows(int from, int to);
     void loadChannelModel(int ch, int fromCh);

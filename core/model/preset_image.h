@@ -43,9 +43,9 @@ inline constexpr int kMaxQCode = 3;
 inline constexpr int kMaxSensitivity = 15;
 
 // Where each parameter sits in the image; notch n = channel * 12 + filter.
-inline constexpr std::array<int, kNotches> NotchOffset = {
-    28,  32,  36,  40,  44,  48,  52,  56,  60,  64,  68,  72,
-    108, 112, 116, 120, 124, 128, 132, 136, 140, 144, 148, 152};
+inline constexpr std::array<int, kNotches> NotchOffset = {28,  32,  36,  40,  44,  48,  52,  56,
+                                                          60,  64,  68,  72,  108, 112, 116, 120,
+                                                          124, 128, 132, 136, 140, 144, 148, 152};
 inline constexpr std::array<int, kChannels> NumAutoOffset = {76, 156};
 inline constexpr std::array<int, kChannels> QAutoOffset = {77, 157};
 inline constexpr std::array<int, kChannels> AttenuationOffset = {78, 158};
@@ -53,8 +53,12 @@ inline constexpr std::array<int, kChannels> SensitivityOffset = {79, 159};
 inline constexpr std::array<int, kChannels> ReleaseOffset = {20, 100};
 inline constexpr std::array<int, kChannels> ModeSearchOffset = {21, 101};
 
-constexpr int ChannelOfNotch(int n) { return n / kNotchesPerChannel; }
-constexpr int FilterOfNotch(int n) { return n % kNotchesPerChannel; }
+constexpr int ChannelOfNotch(int n) {
+    return n / kNotchesPerChannel;
+}
+constexpr int FilterOfNotch(int n) {
+    return n % kNotchesPerChannel;
+}
 constexpr int PartnerNotch(int n) {
     return n < kNotchesPerChannel ? n + kNotchesPerChannel : n - kNotchesPerChannel;
 }

@@ -6,7 +6,7 @@ namespace vx470 {
 
 // Monotonic time for the link's time-outs.
 class Clock {
-public:
+  public:
     using Duration = std::chrono::nanoseconds;
     virtual ~Clock() = default;
     virtual Duration now() = 0;
@@ -16,7 +16,7 @@ public:
 };
 
 class SteadyClock final : public Clock {
-public:
+  public:
     Duration now() override { return std::chrono::steady_clock::now().time_since_epoch(); }
 };
 

@@ -19,7 +19,7 @@ struct MessageBox {
 
 // Modal message boxes.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual Answer show(const MessageBox& box) = 0;
 };

@@ -12,7 +12,7 @@ struct FileDialogRequest {
 
 // Open and save dialogs. An empty result means the user cancelled.
 class FileDialogs {
-public:
+  public:
     virtual ~FileDialogs() = default;
     virtual std::string openFile(const FileDialogRequest& request) = 0;
     virtual std::string saveFile(const FileDialogRequest& request) = 0;

@@ -18,7 +18,7 @@ enum class TimerId { Splash, Timer3 };
 // The rest of the desktop the program needs: screen, current directory, timers and modal
 // forms.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
     virtual ScreenSize screenSize() = 0;
     virtual std::string currentDirectory() = 0;

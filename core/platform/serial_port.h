@@ -11,7 +11,7 @@ namespace vx470 {
 // uses of a classic serial control: a numbered port opened at 4800 8N1, a receive buffer of
 // a set size, reads of at most a set length, and dropping what waits.
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
 
     // Opens port `number` (1 = the first port) at 4800 baud, 8N1, with the receive buffer

@@ -29,14 +29,16 @@ void MDIFrmMain::DumpDeviceMemory() {
         Label& label = program_.frmSplash.Label1;
         label.SetCaption("Dumping memory: please wait ");
         label.Refresh();
-        for (int p = 0; p < kFixedPresets; ++p) presets.PresetUsed[static_cast<std::size_t>(p)] = true;
+        for (int p = 0; p < kFixedPresets; ++p)
+            presets.PresetUsed[static_cast<std::size_t>(p)] = true;
         for (int p = kFixedPresets; p < kPresets; ++p) {
             link.SendFrame(Frames::ReadByte(0, static_cast<std::uint8_t>(p + 44)));
             presets.PresetUsed[static_cast<std::size_t>(p)] =
                 link.RxBuffer[kReadByteReplyIndex] == DeviceAddress::Occupied;
         }
         for (int p = 0; p < kFixedPresets; ++p) {
-            presets.PresetNames[static_cast<std::size_t>(p)] = DefaultPresetNames[static_cast<std::size_t>(p)];
+            presets.PresetNames[static_cast<std::size_t>(p)] =
+                DefaultPresetNames[static_cast<std::size_t>(p)];
         }
         for (int p = kFixedPresets; p < kPresets; ++p) {
             std::string& name = presets.PresetNames[static_cast<std::size_t>(p)];
@@ -75,10 +77,11 @@ void MDIFrmMain::DumpDeviceMemory() {
 
         const auto section = [&](std::uint8_t target, int ch) {
             const auto c = static_cast<std::size_t>(ch);
-            link.SendFrame(Frames::AutoSection(target, image[static_cast<std::size_t>(NumAutoOffset[c])],
-                                               image[static_cast<std::size_t>(QAutoOffset[c])],
-                                               image[static_cast<std::size_t>(AttenuationOffset[c])],
-                                               image[static_cast<std::size_t>(SensitivityOffset[c])], 0));
+            link.SendFrame(
+                Frames::AutoSection(target, image[static_cast<std::size_t>(NumAutoOffset[c])],
+                                    image[static_cast<std::size_t>(QAutoOffset[c])],
+                                    image[static_cast<std::size_t>(AttenuationOffset[c])],
+                                    image[static_cast<std::size_t>(SensitivityOffset[c])], 0));
         };
         // The first two both carry the Left values: "both channels", then Left.
         section(SectionTarget::Both, 0);

@@ -10,12 +10,12 @@ class Program;
 
 // The modal dialog that recalls one of the unit's 20 presets into the editor.
 class FrmRead : public Form {
-public:
+  public:
     explicit FrmRead(Program& program);
 
     ListBox List1;
-    Label Label1;  // the row numbers
-    Label Label3;  // heading
+    Label Label1;                    // the row numbers
+    Label Label3;                    // heading
     std::array<Button, 2> Command1;  // 0 "Cancel", 1 "Read"
 
     void Form_Load();
@@ -23,7 +23,7 @@ public:
     void List1_DblClick() { Command1_Click(1); }
     void ReadDevicePreset(int p);
 
-private:
+  private:
     Program& program_;
 };
 

@@ -57,9 +57,9 @@ void FrmStore::Command1_Click(int index) {
         Unload();
         return;
     }
-    const Answer answer = program_.platform.dialogs.show(
-        MessageBox{"               Are you sure ? ", "Store Preset", MessageButtons::YesNo,
-                   MessageIcon::None, 0});
+    const Answer answer =
+        program_.platform.dialogs.show(MessageBox{"               Are you sure ? ", "Store Preset",
+                                                  MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer == Answer::No) return;
     SetMousePointer(MousePointer::ArrowHourglass);
     Memorize_eep();
@@ -110,10 +110,11 @@ void FrmStore::Memorize_eep() {
     }
     // The mark goes last: a store cut off before it leaves the slot as it was.
     presets.PresetUsed[static_cast<std::size_t>(p)] = true;
-    program_.link.SendFrame(Frames::WriteByte(0, static_cast<std::uint8_t>(DeviceAddress::Marks + k),
-                                              DeviceAddress::Occupied));
+    program_.link.SendFrame(Frames::WriteByte(
+        0, static_cast<std::uint8_t>(DeviceAddress::Marks + k), DeviceAddress::Occupied));
 
-    presets.ShownPresetName = std::to_string(p + 1) + ": " + presets.PresetNames[static_cast<std::size_t>(p)];
+    presets.ShownPresetName =
+        std::to_string(p + 1) + ": " + presets.PresetNames[static_cast<std::size_t>(p)];
     program_.frmEq.ShowPresetName();
     program_.frmEq.Label7.SetCaption("Preset loaded from Device");
     ProgressBar1.SetValue(0);

@@ -13,15 +13,15 @@ class Program;
 // The modal dialog that stores the working image into one of the unit's 16 user slots
 // under an 8-character name.
 class FrmStore : public Form {
-public:
+  public:
     explicit FrmStore(Program& program);
 
     ListBox List1;
-    Label Label1;                  // the row numbers "05" .. "20"
-    Label Label3;                  // heading
-    std::array<Label, 2> Label2;   // "Select position", "Edit Name"
-    ComboBox Combo1;               // positions "05" .. "20"
-    TextBox Text1;                 // the name, at most 8 characters
+    Label Label1;                 // the row numbers "05" .. "20"
+    Label Label3;                 // heading
+    std::array<Label, 2> Label2;  // "Select position", "Edit Name"
+    ComboBox Combo1;              // positions "05" .. "20"
+    TextBox Text1;                // the name, at most 8 characters
     ProgressBar ProgressBar1;
     std::array<Button, 2> Command1;  // 0 "Cancel", 1 "Store"
 
@@ -37,7 +37,7 @@ public:
     // and fills NameCodes.
     void CentreName(std::string& name);
 
-private:
+  private:
     void writeByte(int address, std::uint8_t data);
 
     Program& program_;

@@ -37,7 +37,8 @@ void SavePresetFile(Program& program) {
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
         const PresetImage& image = program.channels.image;
-        file.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+        file.write(reinterpret_cast<const char*>(image.data()),
+                   static_cast<std::streamsize>(image.size()));
         file.flush();
         written = file.good();
     }

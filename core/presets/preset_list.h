@@ -26,10 +26,10 @@ struct PresetList {
 
 // The unit's memory as the program uses it.
 namespace DeviceAddress {
-inline constexpr int Marks = 48;          // + slot k
-inline constexpr int CurrentName = 112;   // 8 bytes
-inline constexpr int Images = 288;        // + 160 k
-inline constexpr int Names = 3872;        // + 8 k
+inline constexpr int Marks = 48;         // + slot k
+inline constexpr int CurrentName = 112;  // 8 bytes
+inline constexpr int Images = 288;       // + 160 k
+inline constexpr int Names = 3872;       // + 8 k
 inline constexpr int NameLength = 8;
 inline constexpr std::uint8_t Occupied = 0x55;  // 'U'
 }  // namespace DeviceAddress

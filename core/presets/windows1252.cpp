@@ -27,7 +27,8 @@ std::uint8_t ToWindows1252(char32_t character) {
         return static_cast<std::uint8_t>(character);
     }
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
-        if (kHighControls[i] == character && character != 0) return static_cast<std::uint8_t>(0x80 + i);
+        if (kHighControls[i] == character && character != 0)
+            return static_cast<std::uint8_t>(0x80 + i);
     }
     // The unused codes travel as themselves so a name read from the unit survives a store.
     if (character >= 0x80 && character <= 0x9F && kHighControls[character - 0x80] == 0) {

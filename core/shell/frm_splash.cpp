@@ -16,8 +16,8 @@ void FrmSplash::Form_Load() {
     const ScreenSize screen = program_.platform.host.screenSize();
     if (screen.width < 800 || screen.height < 600) {
         program_.platform.dialogs.show(MessageBox{"Minimum display resolution is 800x600",
-                                                  "Warning", MessageButtons::Ok,
-                                                  MessageIcon::None, 0});
+                                                  "Warning", MessageButtons::Ok, MessageIcon::None,
+                                                  0});
     }
     program_.ProgramDir = program_.platform.host.currentDirectory();
     program_.platform.host.setTimer(TimerId::Splash, 2000);

@@ -9,7 +9,7 @@ class Program;
 // The splash window: checks the screen, remembers the start-up directory and, two seconds
 // later, starts the main window. Its label tells what the start-up is doing.
 class FrmSplash : public Form {
-public:
+  public:
     explicit FrmSplash(Program& program);
 
     Label Label1;
@@ -17,7 +17,7 @@ public:
     void Form_Load();
     void Timer1_Timer();
 
-private:
+  private:
     Program& program_;
 };
 

@@ -96,8 +96,7 @@ void MDIFrmMain::findUnit() {
 }
 
 void MDIFrmMain::readPortNumber() {
-    std::ifstream file(std::filesystem::path(program_.ProgramDir) / kConfigFile,
-                       std::ios::binary);
+    std::ifstream file(std::filesystem::path(program_.ProgramDir) / kConfigFile, std::ios::binary);
     std::array<char, 2> bytes{};
     if (file) file.read(bytes.data(), bytes.size());
     // A missing or short file leaves the missing bytes 0: port 0 cannot be opened.
@@ -108,7 +107,8 @@ void MDIFrmMain::readPortNumber() {
 
 void MDIFrmMain::writePortNumber() {
     const auto port = static_cast<std::uint16_t>(program_.link.CommPortNumber);
-    const std::array<char, 2> bytes = {static_cast<char>(port & 0xFF), static_cast<char>(port >> 8)};
+    const std::array<char, 2> bytes = {static_cast<char>(port & 0xFF),
+                                       static_cast<char>(port >> 8)};
     std::ofstream file(std::filesystem::path(program_.ProgramDir) / kConfigFile,
                        std::ios::binary | std::ios::trunc);
     // A directory we may not write to costs only the remembered port.
@@ -168,9 +168,8 @@ void MDIFrmMain::Timer3_Timer() {
 bool MDIFrmMain::MDIForm_QueryUnload() {
     if (program_.SkipExitQuestion) throw ProgramEnd(0);
     if (program_.SearchActive) return true;
-    const Answer answer = program_.platform.dialogs.show(
-        MessageBox{"               Are you sure ? ", "Exit", MessageButtons::YesNo,
-                   MessageIcon::None, 1});
+    const Answer answer = program_.platform.dialogs.show(MessageBox{
+        "               Are you sure ? ", "Exit", MessageButtons::YesNo, MessageIcon::None, 1});
     if (answer != Answer::Yes) return true;
     program_.link.SendFrame(Frames::Closing());
     program_.QuitLoop = true;

@@ -12,7 +12,7 @@ class Program;
 // picture buttons. Button indexes are not contiguous: 0 load, 1 save, 2 store, 3 read,
 // 7 copy Left to Right, 8 copy Right to Left.
 class MDIFrmMain : public Form {
-public:
+  public:
     explicit MDIFrmMain(Program& program);
 
     static constexpr std::array<int, 6> kToolbarButtons = {0, 1, 2, 3, 7, 8};
@@ -28,7 +28,7 @@ public:
     void DumpDeviceMemory();
     void DemoSetup();
 
-private:
+  private:
     // Stored port first, then 1..35; asks for demo mode when none answers.
     void findUnit();
     bool probePort();

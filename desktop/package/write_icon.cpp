@@ -8,5 +8,8 @@ int main(int argc, char* argv[]) {
     if (argc != 3) return 2;
     QGuiApplication app(argc, argv);
     const int size = QString::fromLocal8Bit(argv[2]).toInt();
-    return vx470::desktop::ApplicationPixmap(size > 0 ? size : 256).save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    return vx470::desktop::ApplicationPixmap(size > 0 ? size : 256)
+                   .save(QString::fromLocal8Bit(argv[1]))
+               ? 0
+               : 1;
 }

@@ -27,13 +27,14 @@ constexpr std::size_t kFirstNameFrame = 18;  // the first name byte of preset 5
 // Line faults during real transactions: the program core with the real serial adapter, a
 // simulated unit that misbehaves on purpose, dialogs and host scripted.
 class LineFaults : public ::testing::Test {
-protected:
+  protected:
     LineFaults() { host.directory = dir.path().string(); }
 
     void start(std::vector<Fault> faults, int clockFactor = 100) {
-        server = std::make_unique<vxsim::PtyServer>(
-            vxsim::Config{.userPresets = {5, 9}, .searchInterval = 10ms, .faults = std::move(faults)});
-        port = std::make_unique<desktop::QtSerialPort>(QStringList{QString::fromStdString(server->path())});
+        server = std::make_unique<vxsim::PtyServer>(vxsim::Config{
+            .userPresets = {5, 9}, .searchInterval = 10ms, .faults = std::move(faults)});
+        port = std::make_unique<desktop::QtSerialPort>(
+            QStringList{QString::fromStdString(server->path())});
         clock = std::make_unique<test::ScaledClock>(clockFactor);
         program = std::make_unique<Program>(Platform{*port, *clock, dialogs, fileDialogs, host});
         program->Start();

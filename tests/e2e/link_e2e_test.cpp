@@ -17,7 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class LinkOnPty : public ::testing::Test {
-protected:
+  protected:
     // A clock 100 times faster than real time: a silent attempt costs 40 ms.
     void start(const vxsim::Config& config = {}, int clockFactor = 1) {
         server = std::make_unique<vxsim::PtyServer>(config);

@@ -23,16 +23,17 @@ using namespace std::chrono_literals;
 // The whole program core with the real serial adapter, against simulated units on
 // pseudo-terminals; dialogs and the host are scripted.
 class ProgramOnPtys : public ::testing::Test {
-protected:
+  protected:
     ProgramOnPtys() { host.directory = dir.path().string(); }
 
     // Adds a port: a simulated unit, or nothing at all (nullptr config).
     vxsim::PtyServer* addUnit(const vxsim::Config& config) {
         const int number = static_cast<int>(ports.size()) + 1;
-        servers.push_back(std::make_unique<vxsim::PtyServer>(config, [this, number](const vxsim::Frame&) {
-            std::lock_guard lock(orderMutex);
-            order.push_back(number);
-        }));
+        servers.push_back(
+            std::make_unique<vxsim::PtyServer>(config, [this, number](const vxsim::Frame&) {
+                std::lock_guard lock(orderMutex);
+                order.push_back(number);
+            }));
         ports.append(QString::fromStdString(servers.back()->path()));
         return servers.back().get();
     }
@@ -97,11 +98,11 @@ TEST_F(ProgramOnPtys, AUnitOnTheStoredPortIsReadOutAtStartUp) {
 }
 
 TEST_F(ProgramOnPtys, ThePortSearchTriesTheStoredPortThenTheOthersInOrder) {
-    addMissingPort();                                                           // 1
-    addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::NoReply, 0, 0}}});     // 2: silent
-    addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::NoReply, 0, 0}}});     // 3: silent
-    addMissingPort();                                                           // 4
-    vxsim::PtyServer* unit = addUnit({});                                       // 5
+    addMissingPort();                                                       // 1
+    addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::NoReply, 0, 0}}});  // 2: silent
+    addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::NoReply, 0, 0}}});  // 3: silent
+    addMissingPort();                                                       // 4
+    vxsim::PtyServer* unit = addUnit({});                                   // 5
     writeConfig(3);
     start(100);
     const std::vector<int> seen = frameOrder();
@@ -113,7 +114,8 @@ TEST_F(ProgramOnPtys, ThePortSearchTriesTheStoredPortThenTheOthersInOrder) {
 }
 
 TEST_F(ProgramOnPtys, WithoutAUnitDemoModeSendsNothing) {
-    vxsim::PtyServer* silent = addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::NoReply, 0, 0}}});
+    vxsim::PtyServer* silent =
+        addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::NoReply, 0, 0}}});
     dialogs.answers = {Answer::Yes};
     start(100);
     EXPECT_TRUE(program->link.DemoMode);
@@ -151,7 +153,8 @@ TEST_F(ProgramOnPtys, AStoredPresetReadsBackTheSame) {
     program->mainWindow.Command1[2].UserClick();
     EXPECT_EQ(unit->memoryByte(63), 0x55);
     std::string name;
-    for (int a = 3992; a < 4000; ++a) name.push_back(static_cast<char>(unit->memoryByte(static_cast<std::size_t>(a))));
+    for (int a = 3992; a < 4000; ++a)
+        name.push_back(static_cast<char>(unit->memoryByte(static_cast<std::size_t>(a))));
     EXPECT_EQ(name, "   ab   ");
 
     program->frmEq.HScroll20[11].UserSetValue(40);
@@ -167,7 +170,8 @@ TEST_F(ProgramOnPtys, AStoredPresetReadsBackTheSame) {
 
 TEST_F(ProgramOnPtys, AStoreCutOffByADeadLineEndsInTimeOutWithTheSlotUnmarked) {
     // Start-up takes 29 frames with no preset used; the line dies 50 frames into the store.
-    vxsim::PtyServer* unit = addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::DieAfter, 29 + 50, 0}}});
+    vxsim::PtyServer* unit =
+        addUnit(vxsim::Config{.faults = {{vxsim::FaultKind::DieAfter, 29 + 50, 0}}});
     start(100);
     dialogs.answers = {Answer::Yes};
     host.onStore = [](FrmStore& f) { f.Command1[1].UserClick(); };
@@ -185,9 +189,9 @@ TEST_F(ProgramOnPtys, AFeedbackSearchFillsTheAutomaticRows) {
     const int automatic = program->channels.model.NumNotchAuto[0];
     // Each report is acknowledged before the next comes: poll until they all arrived.
     for (int i = 0; i < 2000 && unit->withUnit([](vxsim::Unit& u) {
-                                     return std::count_if(u.receivedFrames().begin(), u.receivedFrames().end(),
-                                                          [](const vxsim::Frame& f) { return f[2] == 48; });
-                                 }) < automatic;
+             return std::count_if(u.receivedFrames().begin(), u.receivedFrames().end(),
+                                  [](const vxsim::Frame& f) { return f[2] == 48; });
+         }) < automatic;
          ++i) {
         port->waitForInput(20ms);
         program->reports.PollDeviceReports();
@@ -202,7 +206,8 @@ TEST_F(ProgramOnPtys, AFeedbackSearchFillsTheAutomaticRows) {
     }
     EXPECT_NE(program->channels.image, before);
     // The Right notches were not searched: unit and program still agree on them.
-    EXPECT_TRUE(std::equal(image.begin() + 108, image.begin() + 156, program->channels.image.begin() + 108));
+    EXPECT_TRUE(std::equal(image.begin() + 108, image.begin() + 156,
+                           program->channels.image.begin() + 108));
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ bool FakeSerialPort::open(int number) {
     return true;
 }
 
-void FakeSerialPort::close() { open_ = false; }
+void FakeSerialPort::close() {
+    open_ = false;
+}
 
 void FakeSerialPort::setBufferSizes(std::size_t inBuffer, std::size_t len) {
     inBufferSize = inBuffer;

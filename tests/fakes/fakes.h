@@ -20,11 +20,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Time that moves only when the fake port waits (or a test advances it).
 class FakeClock final : public Clock {
-public:
+  public:
     Duration now() override { return now_; }
     void advance(Duration d) { now_ += d; }
 
-private:
+  private:
     Duration now_{std::chrono::hours(1)};
 };
 
@@ -32,7 +32,7 @@ private:
 // Bytes beyond the receive buffer size stay queued behind it, as they would in the system's
 // own buffer, until a read makes room or the input is dropped.
 class FakeSerialPort final : public SerialPort {
-public:
+  public:
     struct Write {
         int port;
         Bytes bytes;
@@ -68,7 +68,7 @@ public:
     void dropInput() override;
     void waitForInput(std::chrono::nanoseconds limit) override;
 
-private:
+  private:
     void deliverDue();
 
     FakeClock& clock_;
@@ -80,7 +80,7 @@ private:
 
 // Answers message boxes from a script and records every box shown.
 class FakeDialogs final : public Dialogs {
-public:
+  public:
     std::vector<MessageBox> shown;
     std::deque<Answer> answers;
     // Called for each box before its answer is taken; lets a test act "while it is open".
@@ -91,19 +91,19 @@ public:
 };
 
 class FakeFileDialogs final : public FileDialogs {
-public:
+  public:
     std::deque<std::string> paths;
     std::vector<FileDialogRequest> opened;
     std::vector<FileDialogRequest> saved;
     std::string openFile(const FileDialogRequest& request) override;
     std::string saveFile(const FileDialogRequest& request) override;
 
-private:
+  private:
     std::string next();
 };
 
 class FakeHost final : public Host {
-public:
+  public:
     ScreenSize screen{1280, 1024};
     std::string directory = ".";
     // Interval of each timer as last set; 0 = stopped.

@@ -13,14 +13,16 @@ TEST_F(AutomaticPanel, NumberOfAutomaticNotchesDecidesWhichRowsAreEditable) {
     EXPECT_EQ(eq().Label3[0].Caption(), "12");
     EXPECT_EQ(image(76), 12);
     EXPECT_EQ(program.channels.model.NumNotchManual[0], 0);
-    for (int n = 0; n < 12; ++n) EXPECT_FALSE(eq().HScroll6[static_cast<std::size_t>(n)].Enabled()) << n;
+    for (int n = 0; n < 12; ++n)
+        EXPECT_FALSE(eq().HScroll6[static_cast<std::size_t>(n)].Enabled()) << n;
     eq().HScroll1[0].UserSetValue(0);
     EXPECT_EQ(eq().Label3[0].Caption(), "1");
     EXPECT_EQ(image(76), 1);
     EXPECT_FALSE(eq().Text2[0].Enabled());
-    for (int n = 1; n < 12; ++n) EXPECT_TRUE(eq().Text1[static_cast<std::size_t>(n)].Enabled()) << n;
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({10, 1, 12, 2, 0, 6, 0}),
-                                           frame({10, 1, 1, 2, 0, 6, 0})}));
+    for (int n = 1; n < 12; ++n)
+        EXPECT_TRUE(eq().Text1[static_cast<std::size_t>(n)].Enabled()) << n;
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{frame({10, 1, 12, 2, 0, 6, 0}), frame({10, 1, 1, 2, 0, 6, 0})}));
 }
 
 TEST_F(AutomaticPanel, SectionFramesCarryTheChannelFromOne) {
@@ -29,8 +31,8 @@ TEST_F(AutomaticPanel, SectionFramesCarryTheChannelFromOne) {
     EXPECT_EQ(image(158), 1);
     eq().Slider1[1].UserSetValue(15);
     EXPECT_EQ(eq().Text4[1].Text(), "16");
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({10, 2, 5, 2, 1, 6, 0}),
-                                           frame({10, 2, 5, 2, 1, 15, 0})}));
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{frame({10, 2, 5, 2, 1, 6, 0}), frame({10, 2, 5, 2, 1, 15, 0})}));
 }
 
 TEST_F(AutomaticPanel, AutomaticQReachesOnlyTheAutomaticRowsWithoutNotchFrames) {
@@ -51,8 +53,8 @@ TEST_F(AutomaticPanel, ReleaseAndModeAlwaysTravelTogether) {
     EXPECT_EQ(eq().Label9[0].Caption(), "Fast");
     eq().HScroll4[0].UserSetValue(1);
     EXPECT_EQ(eq().Label1[0].Caption(), "Fast");
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({49, 0, 0, 0, 0, 1, 0}),
-                                           frame({49, 0, 0, 0, 1, 1, 0})}));
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{frame({49, 0, 0, 0, 0, 1, 0}), frame({49, 0, 0, 0, 1, 1, 0})}));
 }
 
 TEST_F(AutomaticPanel, LinkedReleaseGoesToTheEditedChannelFirst) {
@@ -62,22 +64,23 @@ TEST_F(AutomaticPanel, LinkedReleaseGoesToTheEditedChannelFirst) {
     EXPECT_EQ(eq().Label1[1].Caption(), "Fast");
     EXPECT_EQ(image(20), 1);
     EXPECT_EQ(image(100), 1);
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({49, 1, 0, 0, 1, 0, 0}),
-                                           frame({49, 0, 0, 0, 1, 0, 0})}));
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{frame({49, 1, 0, 0, 1, 0, 0}), frame({49, 0, 0, 0, 1, 0, 0})}));
 }
 
 TEST_F(AutomaticPanel, LinkedAutomaticQTouchesOnlyEachChannelsOwnAutomaticRows) {
     program.channels.LinkChannels = 1;
     // Right has five automatic notches, Left three: Left's rows 3 and 4 stay manual rows.
     eq().HScroll2[1].UserSetValue(3);
-    for (int k = 0; k < 5; ++k) EXPECT_EQ(eq().HScroll30[static_cast<std::size_t>(12 + k)].Value(), 3);
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(eq().HScroll30[static_cast<std::size_t>(12 + k)].Value(), 3);
     for (int k = 0; k < 3; ++k) EXPECT_EQ(eq().HScroll30[static_cast<std::size_t>(k)].Value(), 3);
     for (int k = 3; k < 5; ++k) {
         const std::size_t n = static_cast<std::size_t>(k);
         EXPECT_EQ(eq().HScroll30[n].Value(), image(NotchOffset[n] + 3)) << k;
     }
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({10, 2, 5, 3, 0, 6, 0}),
-                                           frame({10, 1, 3, 3, 0, 6, 0})}));
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{frame({10, 2, 5, 3, 0, 6, 0}), frame({10, 1, 3, 3, 0, 6, 0})}));
 }
 
 TEST_F(AutomaticPanel, TypedSensitivityClampsAndMovesTheSlider) {

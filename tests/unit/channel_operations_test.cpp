@@ -7,12 +7,13 @@ using test::Bytes;
 using test::frame;
 
 class ChannelOps : public test::ProgramTest {
-protected:
+  protected:
     // Block bytes the program never decodes, set apart per channel.
     void markDeviceBytes() {
         for (int i = 0; i < 20; ++i) {
             program.channels.image[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i + 1);
-            program.channels.image[static_cast<std::size_t>(80 + i)] = static_cast<std::uint8_t>(200 + i);
+            program.channels.image[static_cast<std::size_t>(80 + i)] =
+                static_cast<std::uint8_t>(200 + i);
         }
         for (int i = 22; i < 28; ++i) {
             program.channels.image[static_cast<std::size_t>(i)] = 0x11;
@@ -68,14 +69,14 @@ TEST_F(ChannelOps, ApplyReadsReleaseAndModeAboveOneAsZero) {
 
 TEST_F(ChannelOps, ApplyClampsBytesNoControlCanHold) {
     PresetImage img = sampleImage();
-    img[28] = 200;                // gain
-    img[33] = 0xFF;               // frequency index 65535
+    img[28] = 200;   // gain
+    img[33] = 0xFF;  // frequency index 65535
     img[34] = 0xFF;
-    img[39] = 9;                  // Q
-    img[76] = 0;                  // no automatic notch
-    img[156] = 40;                // more than twelve
-    img[78] = 3;                  // attenuation
-    img[159] = 99;                // sensitivity
+    img[39] = 9;    // Q
+    img[76] = 0;    // no automatic notch
+    img[156] = 40;  // more than twelve
+    img[78] = 3;    // attenuation
+    img[159] = 99;  // sensitivity
     loadImage(img);
     EXPECT_EQ(image(28), 45);
     EXPECT_EQ(image(33) * 256 + image(34), 729);
@@ -102,7 +103,8 @@ TEST_F(ChannelOps, CopiesLeaveTheDeviceBytesOfBothBlocksAlone) {
     markDeviceBytes();
     const PresetImage before = program.channels.image;
     program.channelOps.CopyChannelLeftToRight();
-    for (int i : {0, 19, 22, 27, 80, 99, 102, 107}) EXPECT_EQ(image(i), before[static_cast<std::size_t>(i)]) << i;
+    for (int i : {0, 19, 22, 27, 80, 99, 102, 107})
+        EXPECT_EQ(image(i), before[static_cast<std::size_t>(i)]) << i;
     for (int i = 28; i < 80; ++i) EXPECT_EQ(image(i), image(80 + i)) << i;
     EXPECT_EQ(image(20), image(100));
     program.channels.CompareChannels();
@@ -116,7 +118,9 @@ TEST_F(ChannelOps, CopyRightToLeftSendsTheSensitivityLast) {
     program.channelOps.CopyChannelRightToLeft();
     const auto f = frames();
     ASSERT_EQ(f.size(), 12u + 6u);
-    for (std::size_t n = 0; n < 12; ++n) EXPECT_EQ(f[n], frame({7, 0, static_cast<int>(n), 1, 10, n == 6 ? 3 : 2, n == 6 ? 10 : 45}));
+    for (std::size_t n = 0; n < 12; ++n)
+        EXPECT_EQ(f[n],
+                  frame({7, 0, static_cast<int>(n), 1, 10, n == 6 ? 3 : 2, n == 6 ? 10 : 45}));
     EXPECT_EQ(f[15], frame({49, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(f[17], frame({10, 1, 5, 2, 0, 6, 0}));
     EXPECT_EQ(image(76), 5);
@@ -154,7 +158,7 @@ TEST_F(ChannelOps, LinkingRightAfterAnEditSeesTheDifference) {
     PresetImage img{};
     std::copy(DefaultImage.begin(), DefaultImage.end(), img.begin());
     loadImage(img);
-    program.channels.CompareChannels();  // as the periodic timer would
+    program.channels.CompareChannels();   // as the periodic timer would
     eq().HScroll20[11].UserSetValue(10);  // the one manual row of each channel
     p.port.writes.clear();
     eq().Check2.UserClick();  // Yes by default

@@ -7,7 +7,7 @@ using test::Bytes;
 using test::frame;
 
 class DeviceReportsTest : public test::ProgramTest {
-protected:
+  protected:
     void report(const Bytes& bytes) {
         p.port.arrive(bytes);
         program.reports.PollDeviceReports();

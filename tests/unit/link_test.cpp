@@ -21,7 +21,7 @@ Bytes sequence(std::size_t n, std::uint8_t first) {
 }
 
 class LinkTest : public ::testing::Test {
-protected:
+  protected:
     LinkTest() : link(p.port, p.clock, p.dialogs) {
         link.CommPortNumber = 1;
         link.OpenCommPort();

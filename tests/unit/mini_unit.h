@@ -25,7 +25,8 @@ struct MiniUnit {
         const int k = shown - 5;
         memory[static_cast<std::size_t>(48 + k)] = 0x55;
         for (int i = 0; i < 8; ++i) {
-            memory[static_cast<std::size_t>(3872 + 8 * k + i)] = static_cast<std::uint8_t>(name[static_cast<std::size_t>(i)]);
+            memory[static_cast<std::size_t>(3872 + 8 * k + i)] =
+                static_cast<std::uint8_t>(name[static_cast<std::size_t>(i)]);
         }
     }
 
@@ -52,7 +53,7 @@ struct MiniUnit {
 
 // A fresh directory for the files a test writes, removed afterwards.
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device random;
         path_ = std::filesystem::temp_directory_path() / ("vx470-test-" + std::to_string(random()));
@@ -64,7 +65,7 @@ public:
     }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -53,8 +53,8 @@ TEST_F(NotchRows, TypedFrequenciesClampAndSnap) {
         const char* shown;
         int index;
     };
-    for (const Case c : {Case{"1000", "1003", 413}, Case{"25000", "20000", 729},
-                         Case{"5", "20", 0}, Case{"248", "247.9", 266}}) {
+    for (const Case c : {Case{"1000", "1003", 413}, Case{"25000", "20000", 729}, Case{"5", "20", 0},
+                         Case{"248", "247.9", 266}}) {
         eq().Text2[3].SetText("");
         eq().Text2[3].UserType(c.typed);
         eq().Text2[3].UserKey(Key::Enter);
@@ -78,8 +78,8 @@ TEST_F(NotchRows, TypedGainsClampToTheRangeAndLeaveTheFrequency) {
     eq().Text1[4].UserKey(Key::Enter);
     EXPECT_EQ(eq().Text1[4].Text(), "0");
     EXPECT_EQ(eq().HScroll20[4].Value(), 45);
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({7, 0, 4, 1, 10, 2, 0}),
-                                           frame({7, 0, 4, 1, 10, 2, 45})}));
+    EXPECT_EQ(frames(),
+              (std::vector<Bytes>{frame({7, 0, 4, 1, 10, 2, 0}), frame({7, 0, 4, 1, 10, 2, 45})}));
 }
 
 TEST_F(NotchRows, RejectedKeysWarnAndLeaveAQuestionMark) {
@@ -131,7 +131,7 @@ TEST_F(NotchRows, LinkedChangesGoToTheEditedRowThenItsPartner) {
     EXPECT_EQ(eq().HScroll6[15].Value(), 413);
     EXPECT_EQ(eq().Text2[15].Text(), "1003");
     EXPECT_EQ(frames(), (std::vector<Bytes>{frame({7, 0, 3, 1, 157, 2, 45}),
-                                           frame({7, 1, 3, 1, 157, 2, 45})}));
+                                            frame({7, 1, 3, 1, 157, 2, 45})}));
     p.port.writes.clear();
     eq().HScroll30[20].UserSetValue(1);
     EXPECT_EQ(eq().Text3[8].Text(), "1/20");
@@ -154,7 +154,8 @@ TEST_F(NotchRows, EveryStepRedrawsOnlyItsChannelsCurve) {
     EXPECT_EQ(program.graph.Picture1[1].Revision(), right);
     // Notch 8 at 247.9 Hz, -45 dB (with notch 4's -15 dB there too): the curve dips to the
     // bottom of the picture around that column.
-    const int x = static_cast<int>(std::nearbyint(Log10(247.9 / 20) * program.graph.PixelsPerDecade));
+    const int x =
+        static_cast<int>(std::nearbyint(Log10(247.9 / 20) * program.graph.PixelsPerDecade));
     bool deep = false;
     for (int xx = x - 2; xx <= x + 2; ++xx) {
         for (int y = 180; y < Canvas::Height; ++y) {

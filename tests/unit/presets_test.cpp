@@ -18,7 +18,7 @@ using test::frame;
 
 // A program started against a unit whose preset 5 is used.
 class Presets : public ::testing::Test {
-protected:
+  protected:
     Presets() {
         p.host.directory = dir.path().string();
         unit.usePreset(5, "  Live  ");
@@ -40,7 +40,8 @@ protected:
     }
     void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
         std::ofstream f(path, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        f.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
     }
 
     test::TempDir dir;
@@ -84,7 +85,8 @@ TEST_F(Presets, ReadFetchesTheBlockAndAppliesItWithoutEcho) {
     };
     program.presets.PresetUsed[19] = true;
     program.mainWindow.Command1[3].UserClick();
-    EXPECT_EQ(p.dialogs.shown[0].text, "Overwrite current editing with the preset 20, are you sure ? ");
+    EXPECT_EQ(p.dialogs.shown[0].text,
+              "Overwrite current editing with the preset 20, are you sure ? ");
     EXPECT_EQ(frames(), (std::vector<Bytes>{frame({11, 19})}));
     EXPECT_EQ(program.channels.image[76], 7);
     EXPECT_EQ(program.frmEq.Label3[0].Caption(), "7");
@@ -105,9 +107,9 @@ TEST_F(Presets, ReadingTheFirstFixedPresetNamesIt) {
 TEST_F(Presets, CentreNamePutsTheOddBlankInFront) {
     FrmStore form(program);
     const std::pair<std::string, std::string> cases[] = {
-        {"", "        "},        {"a", "    a   "},       {"ab", "   ab   "},
-        {"abc", "   abc  "},     {"abcd", "  abcd  "},    {"abcde", "  abcde "},
-        {"abcdef", " abcdef "},  {"abcdefg", " abcdefg"}, {"abcdefgh", "abcdefgh"}};
+        {"", "        "},       {"a", "    a   "},       {"ab", "   ab   "},
+        {"abc", "   abc  "},    {"abcd", "  abcd  "},    {"abcde", "  abcde "},
+        {"abcdef", " abcdef "}, {"abcdefg", " abcdefg"}, {"abcdefgh", "abcdefgh"}};
     for (auto [in, out] : cases) {
         std::string name = in;
         form.CentreName(name);
@@ -135,7 +137,10 @@ TEST_F(Presets, StoreWritesImageThenNameThenTheMarkLast) {
     ASSERT_EQ(f.size(), 169u);
     for (int i = 0; i < 160; ++i) {
         const int a = 2688 + i;
-        EXPECT_EQ(f[static_cast<std::size_t>(i)], frame({17, a >> 8, a & 0xFF, 0, program.channels.image[static_cast<std::size_t>(i)]})) << i;
+        EXPECT_EQ(
+            f[static_cast<std::size_t>(i)],
+            frame({17, a >> 8, a & 0xFF, 0, program.channels.image[static_cast<std::size_t>(i)]}))
+            << i;
     }
     EXPECT_EQ(f[160], frame({17, 3992 >> 8, 3992 & 0xFF, 0, ' '}));
     EXPECT_EQ(f[163], frame({17, 3995 >> 8, 3995 & 0xFF, 0, 'a'}));

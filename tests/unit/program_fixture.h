@@ -14,10 +14,11 @@ namespace vx470::test {
 // A whole program on fakes, its port open on 1 and a unit that answers every frame with
 // ten bytes (but not the acknowledgements of its reports).
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     ProgramTest() {
         p.port.onWrite = [](FakeSerialPort& port, const Bytes& w) {
-            if (w.size() == 10 && w[2] != 48) port.arrive(Bytes{0xF0, 0x5B, w[2], 0x5B, 0, 0, 0, 0, 0, 0xF7});
+            if (w.size() == 10 && w[2] != 48)
+                port.arrive(Bytes{0xF0, 0x5B, w[2], 0x5B, 0, 0, 0, 0, 0, 0xF7});
         };
         program.link.CommPortNumber = 1;
         program.link.OpenCommPort();
@@ -29,11 +30,11 @@ protected:
     static PresetImage sampleImage() {
         PresetImage image{};
         std::copy(DefaultImage.begin(), DefaultImage.end(), image.begin());
-        image[76] = 3;       // Left: three automatic notches
-        image[156] = 5;      // Right: five
-        image[44] = 30;      // Left filter 4 at -15 dB
-        image[132] = 10;     // Right filter 6 at -35 dB
-        image[135] = 3;      // with Q code 3
+        image[76] = 3;    // Left: three automatic notches
+        image[156] = 5;   // Right: five
+        image[44] = 30;   // Left filter 4 at -15 dB
+        image[132] = 10;  // Right filter 6 at -35 dB
+        image[135] = 3;   // with Q code 3
         return image;
     }
 

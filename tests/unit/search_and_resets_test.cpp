@@ -7,7 +7,7 @@ using test::Bytes;
 using test::frame;
 
 class SearchAndResets : public test::ProgramTest {
-protected:
+  protected:
     // Every control LockCursor switches, with the main window's six buttons.
     std::vector<const Control*> lockable() {
         std::vector<const Control*> all;
@@ -15,13 +15,15 @@ protected:
             const auto i = static_cast<std::size_t>(c);
             for (const Control* x : std::initializer_list<const Control*>{
                      &eq().HScroll1[i], &eq().HScroll2[i], &eq().HScroll3[i], &eq().HScroll4[i],
-                     &eq().HScroll5[i], &eq().Slider1[i], &eq().Text4[i], &eq().HScroll20[8 + 12 * i]}) {
+                     &eq().HScroll5[i], &eq().Slider1[i], &eq().Text4[i],
+                     &eq().HScroll20[8 + 12 * i]}) {
                 all.push_back(x);
             }
         }
         for (const Button& b : eq().Command1) all.push_back(&b);
         all.push_back(&eq().Check2);
-        for (int b : MDIFrmMain::kToolbarButtons) all.push_back(&program.mainWindow.Command1[static_cast<std::size_t>(b)]);
+        for (int b : MDIFrmMain::kToolbarButtons)
+            all.push_back(&program.mainWindow.Command1[static_cast<std::size_t>(b)]);
         return all;
     }
 };

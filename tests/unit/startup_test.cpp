@@ -14,12 +14,13 @@ using test::Bytes;
 using test::frame;
 
 class Startup : public ::testing::Test {
-protected:
+  protected:
     Startup() { p.host.directory = dir.path().string(); }
 
     void writeConfig(Bytes bytes) {
         std::ofstream f(dir.path() / "init.cfg", std::ios::binary);
-        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        f.write(reinterpret_cast<const char*>(bytes.data()),
+                static_cast<std::streamsize>(bytes.size()));
     }
     Bytes config() const {
         std::ifstream f(dir.path() / "init.cfg", std::ios::binary);
@@ -63,7 +64,8 @@ TEST_F(Startup, AUnitOnTheStoredPortIsProbedOnceAndReadOut) {
     unit.port = 3;
     unit.usePreset(5, " Vocal  ");
     unit.usePreset(9, "Stage 09");
-    for (std::size_t i = 0; i < 8; ++i) unit.memory[112 + i] = static_cast<std::uint8_t>("Preset01"[i]);
+    for (std::size_t i = 0; i < 8; ++i)
+        unit.memory[112 + i] = static_cast<std::uint8_t>("Preset01"[i]);
     for (std::size_t i = 0; i < 160; ++i) unit.running[i] = DefaultImage[i];
     unit.running[76] = 4;
     unit.running[156] = 9;
@@ -138,7 +140,8 @@ TEST_F(Startup, NoUnitAndYesGivesDemoModeWithoutAByteOnAnyLine) {
     EXPECT_EQ(program.presets.PresetNames[4], " Empty  ");
     EXPECT_TRUE(program.presets.PresetUsed[0]);
     EXPECT_FALSE(program.presets.PresetUsed[19]);
-    EXPECT_TRUE(std::equal(DefaultImage.begin(), DefaultImage.end(), program.channels.image.begin()));
+    EXPECT_TRUE(
+        std::equal(DefaultImage.begin(), DefaultImage.end(), program.channels.image.begin()));
     EXPECT_EQ(config(), (Bytes{35, 0}));
     EXPECT_EQ(program.frmEq.Label7.Caption(), "Preset loaded from Device");
     EXPECT_FALSE(program.frmEq.HScroll20[10].Enabled());
@@ -182,7 +185,7 @@ TEST_F(Startup, ABrokenConfigFileMeansPortZero) {
 }
 
 class Running : public Startup {
-protected:
+  protected:
     Running() {
         unit.attach(p.port);
         writeConfig({1, 0});
@@ -227,7 +230,8 @@ TEST_F(Running, CopyButtonsAskFirstAndNoLeavesEverything) {
     program.mainWindow.Command1[7].UserClick();
     EXPECT_EQ(p.dialogs.shown.back().text, "Copy Channel Left to Right, Are you sure ?");
     EXPECT_EQ(frames().size(), 18u);
-    EXPECT_EQ(pointers, (std::vector<MousePointer>{MousePointer::ArrowHourglass, MousePointer::Default}));
+    EXPECT_EQ(pointers,
+              (std::vector<MousePointer>{MousePointer::ArrowHourglass, MousePointer::Default}));
 }
 
 TEST_F(Running, TheTimerOnlyComparesTheChannels) {
