@@ -3,7 +3,6 @@
 // here is overhead of ours (and of the pty).
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -70,11 +69,3 @@ void BM_ReadImageBlock(benchmark::State& state) {
 BENCHMARK(BM_ReadImageBlock)->Iterations(1000)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,7 +4,6 @@
 // is how far above that the whole read-out ends.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <chrono>
 
 #include "core/program.h"
@@ -52,11 +51,3 @@ BENCHMARK(BM_StartupDumpPaced)
     ->Unit(benchmark::kSecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -67,25 +67,31 @@ void ParameterSends::sendReleaseAndMode(int ch) {
                                                 image[at(ModeSearchOffset[at(ch)])]));
 }
 
-void ParameterSends::SendReleaseNotch(int ch) {
+template <std::size_t N>
+void ParameterSends::storeSetting(int ch, const std::array<ScrollBar, kChannels>& bar,
+                                  std::array<Label, kChannels>& label,
+                                  std::array<std::int16_t, kChannels> ChannelModel::*model,
+                                  const std::array<int, kChannels>& offset,
+                                  const std::array<std::string_view, N>& names) {
     const std::size_t c = at(ch);
+    const int v = bar[c].Value();
+    (program_.channels.model.*model)[c] = static_cast<std::int16_t>(v);
+    label[c].SetCaption(std::string(names[at(v)]));
+    label[c].Refresh();
+    program_.channels.image[at(offset[c])] = static_cast<std::uint8_t>(v);
+}
+
+void ParameterSends::SendReleaseNotch(int ch) {
     FrmEq& eq = program_.frmEq;
-    const int v = eq.HScroll4[c].Value();
-    program_.channels.model.ReleaseNotch[c] = static_cast<std::int16_t>(v);
-    eq.Label1[c].SetCaption(std::string(ReleaseNames[at(v)]));
-    eq.Label1[c].Refresh();
-    program_.channels.image[at(ReleaseOffset[c])] = static_cast<std::uint8_t>(v);
+    storeSetting(ch, eq.HScroll4, eq.Label1, &ChannelModel::ReleaseNotch, ReleaseOffset,
+                 ReleaseNames);
     sendReleaseAndMode(ch);
 }
 
 void ParameterSends::SendModeSearch(int ch) {
-    const std::size_t c = at(ch);
     FrmEq& eq = program_.frmEq;
-    const int v = eq.HScroll5[c].Value();
-    program_.channels.model.ModeSearch[c] = static_cast<std::int16_t>(v);
-    eq.Label9[c].SetCaption(std::string(ModeSearchNames[at(v)]));
-    eq.Label9[c].Refresh();
-    program_.channels.image[at(ModeSearchOffset[c])] = static_cast<std::uint8_t>(v);
+    storeSetting(ch, eq.HScroll5, eq.Label9, &ChannelModel::ModeSearch, ModeSearchOffset,
+                 ModeSearchNames);
     sendReleaseAndMode(ch);
 }
 
@@ -133,13 +139,9 @@ void ParameterSends::SendQNotchAutomatic(int ch) {
 }
 
 void ParameterSends::SendAttenuationNotch(int ch) {
-    const std::size_t c = at(ch);
     FrmEq& eq = program_.frmEq;
-    const int v = eq.HScroll3[c].Value();
-    program_.channels.model.AttenuationNotch[c] = static_cast<std::int16_t>(v);
-    eq.Label6[c].SetCaption(std::string(AttenuationNames[at(v)]));
-    eq.Label6[c].Refresh();
-    program_.channels.image[at(AttenuationOffset[c])] = static_cast<std::uint8_t>(v);
+    storeSetting(ch, eq.HScroll3, eq.Label6, &ChannelModel::AttenuationNotch, AttenuationOffset,
+                 AttenuationNames);
     sendSection(ch);
 }
 

@@ -1,5 +1,12 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "core/controls/controls.h"
+#include "core/model/channel_state.h"
+
 namespace vx470 {
 
 class Program;
@@ -23,6 +30,13 @@ class ParameterSends {
     void ResetAutomaticNotches(int ch);
 
   private:
+    // A setting shown by name (attenuation, release, search mode): bar → model, label, image.
+    template <std::size_t N>
+    void storeSetting(int ch, const std::array<ScrollBar, kChannels>& bar,
+                      std::array<Label, kChannels>& label,
+                      std::array<std::int16_t, kChannels> ChannelModel::*model,
+                      const std::array<int, kChannels>& offset,
+                      const std::array<std::string_view, N>& names);
     // Command 10 with the channel's four automatic-section bytes.
     void sendSection(int ch);
     void sendReleaseAndMode(int ch);
