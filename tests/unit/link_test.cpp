@@ -54,6 +54,7 @@ TEST_F(LinkTest, FrameWrapsTheSevenArguments) {
     EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10), sequence(10, 100));
 
     // An acknowledgement is written once and reads nothing.
+    p.port.onWrite = nullptr;
     p.port.arrive(Bytes(4, 9));
     link.SendFrameNoReply({48, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(p.port.writes.back().bytes, frame({48}));
