@@ -64,7 +64,7 @@ struct ProgramOnPtys : ::testing::Test {
         program->OnTimer(TimerId::Splash);
     }
     // The program against one unit with presets 5 and 9 and the given faults.
-    void startWithFaults(std::vector<vxsim::Fault> faults, int clockFactor = 100) {
+    void startWithFaults(std::vector<vxsim::Fault> faults, int clockFactor = 1) {
         addUnit({.userPresets = {5, 9}, .searchInterval = 10ms, .faults = std::move(faults)});
         start(clockFactor);
     }
@@ -138,7 +138,7 @@ TEST_F(ProgramOnPtys, ThePortSearchTriesTheStoredPortThenTheOthersInOrder) {
     ports.append(QString());                            // 4: missing
     addUnit();                                          // 5
     writeConfig(3);
-    start(100);
+    start(20);
     // One probe each on 3 and 2, then the start-up on 5: probe, 16 marks, 8 name bytes, the
     // block, 3 settings frames.
     std::vector<int> expected{3, 2};
@@ -151,7 +151,7 @@ TEST_F(ProgramOnPtys, ThePortSearchTriesTheStoredPortThenTheOthersInOrder) {
 TEST_F(ProgramOnPtys, WithoutAUnitDemoModeSendsNothing) {
     addUnit({.faults = {{FaultKind::NoReply, 0, 0}}});
     dialogs.answers = {Answer::Yes};
-    start(100);
+    start(20);
     EXPECT_EQ(program->mainWindow.Caption(), "VX-470 - DEMO - Remote Control Software");
     EXPECT_EQ(config(), (std::vector<std::uint8_t>{35, 0}));
     program->frmEq.HScroll20[11].UserSetValue(3);
@@ -234,13 +234,13 @@ TEST_F(ProgramOnPtys, AFeedbackSearchFillsTheAutomaticRows) {
 }
 
 TEST_F(LineFaults, ALostReplyIsRecoveredByAResend) {
-    startWithFaults({{FaultKind::NoReply, kFirstNameFrame, 0}});
+    startWithFaults({{FaultKind::NoReply, kFirstNameFrame, 0}}, 20);
     expectCleanReadOut(1);
 }
 
 TEST_F(LineFaults, AShortReplyIsResentAndItsBytesCountTowardTheNext) {
     // Reply byte 6, the name byte, came in the short reply: the name is still right.
-    startWithFaults({{FaultKind::ShortReply, kFirstNameFrame, 7}});
+    startWithFaults({{FaultKind::ShortReply, kFirstNameFrame, 7}}, 20);
     expectCleanReadOut(1);
 }
 
@@ -290,14 +290,14 @@ TEST_F(LineFaults, GarbageDuringASearchIsAcknowledgedAndChangesNothingItCannotSh
 }
 
 TEST_F(LineFaults, ALineThatDiesDuringTheStartUpEndsInTimeOut) {
-    EXPECT_THROW(startWithFaults({{FaultKind::DieAfter, 20, 0}}), ProgramEnd);
+    EXPECT_THROW(startWithFaults({{FaultKind::DieAfter, 20, 0}}, 100), ProgramEnd);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, "Time out");
     EXPECT_EQ(unit().frameCount(), 20u);
 }
 
 TEST_F(LineFaults, ALineThatDiesDuringAPresetReadEndsInTimeOutAndKeepsTheImage) {
-    startWithFaults({{FaultKind::DieAfter, kStartupFrames, 0}});
+    startWithFaults({{FaultKind::DieAfter, kStartupFrames, 0}}, 100);
     expectPresetReadTimesOut(4);
 }
 
