@@ -31,7 +31,8 @@ TEST(Controls, NothingReachesAControlInADisabledFrameFromTheUser) {
     list.AddItem("a");
     int events = 0;
     list.DblClick = [&] { ++events; };
-    for (Control* c : std::initializer_list<Control*>{&bar, &box, &text, &list}) c->SetContainer(&frame);
+    for (Control* c : std::initializer_list<Control*>{&bar, &box, &text, &list})
+        c->SetContainer(&frame);
     frame.SetEnabled(false);
     bar.UserSetValue(2);
     box.UserClick();

@@ -11,10 +11,11 @@ namespace {
 
 TEST(FrequencySearch, NearestEntryLowerOnTiesEndsOutside) {
     const std::pair<double, int> cases[] = {
-        {20, 0},        {20000, 729},  {247.9, 266},   {1000, 413},  {995, 412},
-        {1017, 414},    // half-way between 1012 and 1022
-        {19879.5, 727}, {19950, 728},  {19950.001, 729}, {5, 0},     {25000, 729},
-        {std::numeric_limits<double>::infinity(), 729}, {std::nan(""), 0}};
+        {20, 0},          {20000, 729}, {247.9, 266},
+        {1000, 413},      {995, 412},   {1017, 414},  // half-way between 1012 and 1022
+        {19879.5, 727},   {19950, 728}, {19950.001, 729},
+        {5, 0},           {25000, 729}, {std::numeric_limits<double>::infinity(), 729},
+        {std::nan(""), 0}};
     for (auto [hz, index] : cases) {
         EXPECT_EQ(FrequencyToIndex(hz), index) << hz;
         EXPECT_EQ(SnapToFrequencyGrid(hz), FrequencyGrid[static_cast<std::size_t>(index)]) << hz;
@@ -22,8 +23,8 @@ TEST(FrequencySearch, NearestEntryLowerOnTiesEndsOutside) {
 }
 
 TEST(GainAndSensitivity, NearestWholeValueLowerOnTies) {
-    const std::pair<double, int> gains[] = {{0, 45}, {-45, 0}, {-10.5, 34}, {-10.4, 35},
-                                            {-0.5, 44}, {3, 45}, {-50, 0}};
+    const std::pair<double, int> gains[] = {{0, 45},    {-45, 0}, {-10.5, 34}, {-10.4, 35},
+                                            {-0.5, 44}, {3, 45},  {-50, 0}};
     for (auto [db, code] : gains) EXPECT_EQ(GainToIndex(db), code) << db;
     const std::pair<double, int> sensitivities[] = {{-7, 1}, {0, 1}, {7.5, 7}, {7.51, 8}, {20, 16}};
     for (auto [x, s] : sensitivities) EXPECT_EQ(NearestSensitivity(x), s) << x;

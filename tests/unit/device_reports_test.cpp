@@ -5,6 +5,7 @@ namespace {
 
 using test::Bytes;
 using test::frame;
+using test::FrameList;
 
 class DeviceReportsTest : public test::ProgramTest {
   protected:
@@ -17,20 +18,14 @@ class DeviceReportsTest : public test::ProgramTest {
 
 TEST_F(DeviceReportsTest, NotchReportPlacesAWholeNotchWithoutANotchFrame) {
     report({0xFE, 0x01, 0x03, 0x01, 0x0A, 0x02, 0x1E, 0, 0, 0});
-    EXPECT_EQ(image(120), 30);
-    EXPECT_EQ(image(121), 1);
-    EXPECT_EQ(image(122), 10);
-    EXPECT_EQ(image(123), 2);
+    EXPECT_EQ(bytes(120, 4), (Bytes{30, 1, 10, 2}));
     EXPECT_EQ(eq().HScroll20[15].Value(), 30);
     EXPECT_EQ(eq().Text1[15].Text(), "-15");
     EXPECT_EQ(eq().Text2[15].Text(), "247.9");
     EXPECT_EQ(eq().HScroll30[15].Value(), 2);
     EXPECT_EQ(program.channels.model.NotchGainDb[15], -15);
-    EXPECT_EQ(frames(), (std::vector<Bytes>{ack}));
+    EXPECT_EQ(frames(), FrameList{ack});
     EXPECT_EQ(p.port.bytesWaiting(), 0u);
-}
-
-TEST_F(DeviceReportsTest, NotchReportMovesTheFrequencyBarWithTheText) {
     report({0xFE, 0x00, 0x01, 0x02, 0xD9, 0x03, 0x00, 0, 0, 0});  // index 729, Q 3, -45 dB
     EXPECT_EQ(eq().Text2[1].Text(), "20000");
     EXPECT_EQ(eq().HScroll6[1].Value(), 729);
@@ -41,11 +36,9 @@ TEST_F(DeviceReportsTest, GainReportChangesOnlyTheGain) {
     program.channels.image[28] = 0;
     loadImage(program.channels.image);
     report({0xFD, 0x00, 0x00, 0x77, 0x77, 0x77, 0x2D, 0, 0, 0});
-    EXPECT_EQ(image(28), 45);
-    EXPECT_EQ(image(29) * 256 + image(30), 266);
-    EXPECT_EQ(image(31), 2);
+    EXPECT_EQ(bytes(28, 4), (Bytes{45, 1, 10, 2}));
     EXPECT_EQ(eq().HScroll20[0].Value(), 45);
-    EXPECT_EQ(frames(), (std::vector<Bytes>{ack}));
+    EXPECT_EQ(frames(), FrameList{ack});
 }
 
 TEST_F(DeviceReportsTest, AnythingElseIsDroppedButStillAcknowledged) {
@@ -58,25 +51,21 @@ TEST_F(DeviceReportsTest, AnythingElseIsDroppedButStillAcknowledged) {
     report({0xFD, 0x01, 0x03, 0x00, 0x00, 0x00, 0x2E, 0, 0, 0});
     report({0xFD, 0x01, 0xFF, 0x00, 0x00, 0x00, 0x00, 0, 0, 0});
     EXPECT_EQ(program.channels.image, before);
-    EXPECT_EQ(frames(), std::vector<Bytes>(6, ack));
+    EXPECT_EQ(frames(), FrameList(6, ack));
     EXPECT_EQ(p.port.bytesWaiting(), 0u);
 }
 
 TEST_F(DeviceReportsTest, APartialReportWaitsForTheRest) {
-    p.port.arrive({0xFD, 0x00, 0x03, 0, 0, 0, 0x10, 0, 0});
-    program.reports.PollDeviceReports();
+    report({0xFD, 0x00, 0x03, 0, 0, 0, 0x10, 0, 0});
     EXPECT_EQ(p.port.bytesWaiting(), 9u);
     EXPECT_TRUE(frames().empty());
     report({0});
     EXPECT_EQ(image(40), 0x10);
-    EXPECT_EQ(frames(), (std::vector<Bytes>{ack}));
-}
-
-TEST_F(DeviceReportsTest, DemoModeReadsNothing) {
-    program.link.DemoMode = true;
-    report({0xFD, 0x00, 0x03, 0, 0, 0, 0x10, 0, 0, 0});
+    EXPECT_EQ(frames(), FrameList{ack});
+    program.link.DemoMode = true;  // demo mode reads nothing
+    report({0xFD, 0x00, 0x03, 0, 0, 0, 0x20, 0, 0, 0});
     EXPECT_EQ(p.port.bytesWaiting(), 10u);
-    EXPECT_EQ(image(40), 45);
+    EXPECT_EQ(image(40), 0x10);
 }
 
 }  // namespace

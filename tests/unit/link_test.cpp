@@ -5,7 +5,7 @@
 #include "core/app_info.h"
 #include "core/link/link.h"
 #include "core/program_end.h"
-#include "tests/fakes/fakes.h"
+#include "tests/unit/mini_unit.h"
 
 namespace vx470 {
 namespace {
@@ -13,12 +13,15 @@ namespace {
 using namespace std::chrono_literals;
 using test::Bytes;
 using test::frame;
+using test::FrameList;
 
 Bytes sequence(std::size_t n, std::uint8_t first) {
     Bytes b(n);
     std::iota(b.begin(), b.end(), first);
     return b;
 }
+
+constexpr FrameArgs kZero{};
 
 class LinkTest : public ::testing::Test {
   protected:
@@ -27,19 +30,16 @@ class LinkTest : public ::testing::Test {
         link.OpenCommPort();
         link.ReopenWithBufferSize(10);
     }
-
     // Every write answered by `reply` after `delay`.
     void answerEachWrite(const Bytes& reply, Clock::Duration delay = 0ms) {
         p.port.onWrite = [reply, delay](test::FakeSerialPort& port, const Bytes&) {
             port.arrive(reply, delay);
         };
     }
-
-    std::vector<Bytes> written() const {
-        std::vector<Bytes> w;
-        for (const auto& x : p.port.writes) w.push_back(x.bytes);
-        return w;
+    Bytes rx(std::size_t n = 10) const {
+        return Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + n);
     }
+    FrameList written() const { return test::framesOn(p.port); }
 
     test::FakePlatform p;
     Link link;
@@ -48,16 +48,14 @@ class LinkTest : public ::testing::Test {
 TEST_F(LinkTest, FrameWrapsTheSevenArguments) {
     answerEachWrite(sequence(10, 100));
     link.SendFrame({7, 1, 5, 1, 10, 2, 30});
-    ASSERT_EQ(p.port.writes.size(), 1u);
-    EXPECT_EQ(p.port.writes[0].bytes, (Bytes{0xF0, 0x5B, 7, 1, 5, 1, 10, 2, 30, 0xF7}));
-    EXPECT_EQ(Bytes(link.TxFrame.begin(), link.TxFrame.end()), p.port.writes[0].bytes);
-    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10), sequence(10, 100));
-
+    const Bytes sent{0xF0, 0x5B, 7, 1, 5, 1, 10, 2, 30, 0xF7};
+    EXPECT_EQ(Bytes(link.TxFrame.begin(), link.TxFrame.end()), sent);
+    EXPECT_EQ(rx(), sequence(10, 100));
     // An acknowledgement is written once and reads nothing.
     p.port.onWrite = nullptr;
     p.port.arrive(Bytes(4, 9));
     link.SendFrameNoReply({48, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(p.port.writes.back().bytes, frame({48}));
+    EXPECT_EQ(written(), (FrameList{sent, frame({48})}));
     EXPECT_EQ(p.port.bytesWaiting(), 4u);
     EXPECT_TRUE(p.dialogs.shown.empty());
 }
@@ -65,11 +63,9 @@ TEST_F(LinkTest, FrameWrapsTheSevenArguments) {
 TEST_F(LinkTest, NoAnswerWritesSixIdenticalFramesThenTimesOut) {
     const auto start = p.clock.now();
     EXPECT_THROW(link.SendFrame({15, 0, 0, 0, 0, 0, 0}), ProgramEnd);
-    ASSERT_EQ(p.port.writes.size(), 6u);
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(p.port.writes[i].bytes, frame({15}));
+    EXPECT_EQ(written(), FrameList(6, frame({15})));
+    for (std::size_t i = 0; i < p.port.writes.size(); ++i)
         EXPECT_EQ(p.port.writes[i].at - start, i * kReplyTimeout) << i;
-    }
     ASSERT_EQ(p.dialogs.shown.size(), 1u);
     const MessageBox& box = p.dialogs.shown[0];
     EXPECT_EQ(box.text, "Time out");
@@ -80,24 +76,20 @@ TEST_F(LinkTest, NoAnswerWritesSixIdenticalFramesThenTimesOut) {
 
 TEST_F(LinkTest, SlowRepliesWithinTheLimitAreAcceptedLaterOnesResent) {
     answerEachWrite(sequence(10, 1), 3500ms);
-    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
+    link.SendFrame(kZero);
     EXPECT_EQ(p.port.writes.size(), 1u);
-
-    p.port.writes.clear();
     answerEachWrite(sequence(10, 1), 4500ms);
-    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
+    link.SendFrame(kZero);
     // The first reply arrives after the resend, while the second attempt waits.
-    EXPECT_EQ(p.port.writes.size(), 2u);
+    EXPECT_EQ(p.port.writes.size(), 3u);
     EXPECT_TRUE(p.dialogs.shown.empty());
 }
 
 TEST_F(LinkTest, ExtraBytesOfALongReplyAreDropped) {
-    Bytes twelve = sequence(12, 1);
-    answerEachWrite(twelve);
+    answerEachWrite(sequence(12, 1));
     link.SendFrame({16, 0, 48, 0, 0, 0, 0});
-    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10), sequence(10, 1));
+    EXPECT_EQ(rx(), sequence(10, 1));
     EXPECT_EQ(p.port.queued(), 0u);
-
     answerEachWrite(sequence(10, 50));
     link.SendFrame({16, 0, 49, 0, 0, 0, 0});
     EXPECT_EQ(link.RxBuffer[0], 50);  // not the stale 11, 12
@@ -108,11 +100,9 @@ TEST_F(LinkTest, AShortReplyIsResentAndItsBytesCountTowardTheNext) {
     p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
         port.arrive(++writes == 1 ? sequence(7, 1) : sequence(10, 100));
     };
-    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(p.port.writes.size(), 2u);
-    EXPECT_EQ(p.port.writes[0].bytes, p.port.writes[1].bytes);
-    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10),
-              (Bytes{1, 2, 3, 4, 5, 6, 7, 100, 101, 102}));
+    link.SendFrame(kZero);
+    EXPECT_EQ(written(), FrameList(2, frame({0})));
+    EXPECT_EQ(rx(), (Bytes{1, 2, 3, 4, 5, 6, 7, 100, 101, 102}));
 }
 
 TEST_F(LinkTest, AReportArrivingWhileWaitingIsTakenAsTheReply) {
@@ -122,24 +112,22 @@ TEST_F(LinkTest, AReportArrivingWhileWaitingIsTakenAsTheReply) {
         port.arrive(sequence(10, 1), 200ms);
     };
     link.SendFrame({7, 0, 0, 1, 10, 2, 45});
-    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 10), report);
+    EXPECT_EQ(rx(), report);
 }
 
 TEST_F(LinkTest, ProbeLooksOnlyAtByteThreeAndNeverResends) {
     Bytes reply(10, 0xAA);
     reply[3] = 0x5B;
     answerEachWrite(reply);
-    EXPECT_TRUE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
-
+    EXPECT_TRUE(link.ProbeDevice(kZero));
     reply = Bytes(10, 0x5B);
     reply[3] = 0x5C;
     answerEachWrite(reply);
-    EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
-
+    EXPECT_FALSE(link.ProbeDevice(kZero));
     p.port.writes.clear();
     p.port.onWrite = nullptr;
     const auto start = p.clock.now();
-    EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_FALSE(link.ProbeDevice(kZero));
     EXPECT_EQ(p.port.writes.size(), 1u);
     EXPECT_EQ(p.clock.now() - start, kReplyTimeout);
     EXPECT_TRUE(p.dialogs.shown.empty());
@@ -156,15 +144,13 @@ TEST_F(LinkTest, ABlockArrivingInPiecesIsReadWhenComplete) {
     };
     EXPECT_TRUE(link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0}));
     EXPECT_EQ(p.port.writes.size(), 1u);
-    EXPECT_EQ(Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + 160), block);
+    EXPECT_EQ(rx(160), block);
     for (std::size_t i = 160; i < kRxBufferSize; ++i) EXPECT_EQ(link.RxBuffer[i], 0xEE);
-
     // A 10-byte reply leaves the rest of the block where it was.
     link.ReopenWithBufferSize(10);
     answerEachWrite(Bytes(10, 0x11));
-    link.SendFrame({0, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(link.RxBuffer[9], 0x11);
-    EXPECT_EQ(link.RxBuffer[10], 10);
+    link.SendFrame(kZero);
+    EXPECT_EQ(rx(11), (Bytes{0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 10}));
     EXPECT_EQ(link.RxBuffer[159], 159);
 }
 
@@ -189,7 +175,7 @@ TEST_F(LinkTest, GuardsLeaveTheLineSilentAndTheBufferUntouched) {
             link.SendFrame({7, 0, 0, 0, 0, 0, 0});
             link.SendFrameNoReply({48, 0, 0, 0, 0, 0, 0});
         }
-        EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0})) << guard;
+        EXPECT_FALSE(link.ProbeDevice(kZero)) << guard;
         EXPECT_FALSE(link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0})) << guard;
         EXPECT_TRUE(p.port.writes.empty()) << guard;
         EXPECT_EQ(link.RxBuffer, untouched) << guard;
@@ -198,7 +184,7 @@ TEST_F(LinkTest, GuardsLeaveTheLineSilentAndTheBufferUntouched) {
 
 TEST_F(LinkTest, ARefusedWriteIsALineThatDoesNotAnswer) {
     p.port.writeFails = true;
-    EXPECT_FALSE(link.ProbeDevice({0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_FALSE(link.ProbeDevice(kZero));
     EXPECT_THROW(link.SendFrame({7, 0, 0, 0, 0, 0, 0}), ProgramEnd);
     EXPECT_EQ(p.dialogs.shown.size(), 1u);
 }
@@ -207,23 +193,17 @@ TEST(OpenCommPort, SetsBothFlagsFromTheOutcome) {
     test::FakePlatform p;
     Link link(p.port, p.clock, p.dialogs);
     p.port.openable = {3};
-    link.CommPortNumber = 2;
-    link.OpenCommPort();
-    EXPECT_FALSE(link.PortOpened);
-    EXPECT_FALSE(link.DeviceFound);
-
-    link.CommPortNumber = 3;
-    link.OpenCommPort();
-    EXPECT_TRUE(link.PortOpened);
-    EXPECT_TRUE(link.DeviceFound);
+    const auto open = [&](int port) {
+        link.CommPortNumber = port;
+        link.OpenCommPort();
+        return std::pair{link.PortOpened, link.DeviceFound};
+    };
+    EXPECT_EQ(open(2), std::pair(false, false));
+    EXPECT_EQ(open(3), std::pair(true, true));
     // Opening again closes the port first rather than failing as "in use".
-    link.OpenCommPort();
-    EXPECT_TRUE(link.PortOpened);
+    EXPECT_EQ(open(3), std::pair(true, true));
     EXPECT_EQ(p.port.currentPort(), 3);
-
-    link.CommPortNumber = 0;
-    link.OpenCommPort();
-    EXPECT_FALSE(link.PortOpened);
+    EXPECT_FALSE(open(0).first);
     EXPECT_FALSE(p.port.isOpen());
 }
 

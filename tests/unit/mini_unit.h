@@ -2,12 +2,32 @@
 
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 
 #include "tests/fakes/fakes.h"
 
 namespace vx470::test {
+
+using FrameList = std::vector<Bytes>;
+
+inline FrameList framesOn(const FakeSerialPort& port) {
+    FrameList f;
+    for (const auto& w : port.writes) f.push_back(w.bytes);
+    return f;
+}
+
+inline Bytes readFile(const std::filesystem::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+inline void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+}
 
 // Just enough of a unit for the start-up and preset sequences: memory, a running image,
 // and a 10-byte answer to every frame (160 bytes to a block read, nothing to an

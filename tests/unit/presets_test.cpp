@@ -1,56 +1,33 @@
-#include <gtest/gtest.h>
-
-#include <fstream>
-
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
 #include "core/presets/windows1252.h"
-#include "core/program.h"
 #include "core/program_end.h"
-#include "core/shell/tables.h"
-#include "tests/unit/mini_unit.h"
+#include "tests/unit/program_fixture.h"
 
 namespace vx470 {
 namespace {
 
 using test::Bytes;
 using test::frame;
+using test::FrameList;
+using test::readFile;
+using test::shown;
+using test::Texts;
+using test::writeFile;
 
 // A program started against a unit whose preset 5 is used.
-class Presets : public ::testing::Test {
+class Presets : public test::StartingProgram {
   protected:
     Presets() {
-        p.host.directory = dir.path().string();
         unit.usePreset(5, "  Live  ");
-        for (std::size_t i = 0; i < 160; ++i) unit.running[i] = DefaultImage[i];
         unit.running[76] = 2;
         unit.attach(p.port);
-        program.Start();
-        program.OnTimer(TimerId::Splash);
+        start();
         p.port.writes.clear();
     }
-    std::vector<Bytes> frames() const {
-        std::vector<Bytes> f;
-        for (const auto& w : p.port.writes) f.push_back(w.bytes);
-        return f;
-    }
-    Bytes readFile(const std::filesystem::path& path) const {
-        std::ifstream f(path, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(f), {});
-    }
-    void writeFile(const std::filesystem::path& path, const Bytes& bytes) {
-        std::ofstream f(path, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(bytes.data()),
-                static_cast<std::streamsize>(bytes.size()));
-    }
-
-    test::TempDir dir;
-    test::FakePlatform p;
-    test::MiniUnit unit;
-    Program program{Platform{p.port, p.clock, p.dialogs, p.fileDialogs, p.host}};
 };
 
-TEST_F(Presets, ReadListsAllTwentyAndRefusesAnEmptyOne) {
+TEST_F(Presets, ReadListsAllTwentyRefusesAnEmptyOneAndNamesAFixedOne) {
     p.host.onRead = [&](FrmRead& f) {
         ASSERT_EQ(f.List1.Items().size(), 20u);
         EXPECT_EQ(f.List1.ListIndex(), 0);
@@ -60,18 +37,20 @@ TEST_F(Presets, ReadListsAllTwentyAndRefusesAnEmptyOne) {
         EXPECT_FALSE(f.Unloaded());
         f.Command1[0].UserClick();
     };
-    program.mainWindow.Command1[3].UserClick();
+    click(3);
     EXPECT_EQ(p.host.modals, 1);
-    ASSERT_EQ(p.dialogs.shown.size(), 1u);
-    EXPECT_EQ(p.dialogs.shown[0].text, "Preset empty");
-    EXPECT_EQ(p.dialogs.shown[0].title, "Read Preset");
+    EXPECT_EQ(boxes(), Texts{"Read Preset: Preset empty"});
     EXPECT_EQ(p.dialogs.shown[0].icon, MessageIcon::Critical);
     EXPECT_TRUE(frames().empty());
+    p.host.onRead = [&](FrmRead& f) { f.List1.UserDoubleClick(0); };
+    click(3);
+    EXPECT_EQ(frames(), FrameList{frame({11, 0})});
+    EXPECT_EQ(eq().Label8.Caption(), "1: Preset01");
 }
 
 TEST_F(Presets, ReadFetchesTheBlockAndAppliesItWithoutEcho) {
     unit.running[76] = 7;
-    program.frmEq.Check2.UserClick();  // linked (the copy question answered Yes)
+    eq().Check2.UserClick();  // linked (the copy question answered Yes)
     ASSERT_EQ(program.channels.LinkChannels, 1);
     p.port.writes.clear();
     p.dialogs.shown.clear();
@@ -84,24 +63,16 @@ TEST_F(Presets, ReadFetchesTheBlockAndAppliesItWithoutEcho) {
         EXPECT_EQ(f.Caption(), "Reading Preset......");
     };
     program.presets.PresetUsed[19] = true;
-    program.mainWindow.Command1[3].UserClick();
+    click(3);
     EXPECT_EQ(p.dialogs.shown[0].text,
               "Overwrite current editing with the preset 20, are you sure ? ");
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({11, 19})}));
+    EXPECT_EQ(frames(), FrameList{frame({11, 19})});
     EXPECT_EQ(program.channels.image[76], 7);
-    EXPECT_EQ(program.frmEq.Label3[0].Caption(), "7");
-    EXPECT_EQ(program.frmEq.Label8.Caption(), "20:  Empty  ");
-    EXPECT_EQ(program.frmEq.Label7.Caption(), "Preset loaded from Device");
+    EXPECT_EQ(shown(eq().Label3[0], eq().Label8, eq().Label7),
+              (Texts{"7", "20:  Empty  ", "Preset loaded from Device"}));
     EXPECT_EQ(program.channels.LinkChannels, 0);
-    EXPECT_EQ(program.frmEq.Check2.Value(), 0);
+    EXPECT_EQ(eq().Check2.Value(), 0);
     EXPECT_EQ(p.port.inBufferSize, 10u);
-}
-
-TEST_F(Presets, ReadingTheFirstFixedPresetNamesIt) {
-    p.host.onRead = [&](FrmRead& f) { f.List1.UserDoubleClick(0); };
-    program.mainWindow.Command1[3].UserClick();
-    EXPECT_EQ(frames(), (std::vector<Bytes>{frame({11, 0})}));
-    EXPECT_EQ(program.frmEq.Label8.Caption(), "1: Preset01");
 }
 
 TEST_F(Presets, CentreNamePutsTheOddBlankInFront) {
@@ -114,8 +85,7 @@ TEST_F(Presets, CentreNamePutsTheOddBlankInFront) {
         std::string name = in;
         form.CentreName(name);
         EXPECT_EQ(name, out) << in;
-        EXPECT_EQ(form.NameCodes[0], static_cast<std::uint8_t>(out[0]));
-        EXPECT_EQ(form.NameCodes[7], static_cast<std::uint8_t>(out[7]));
+        EXPECT_EQ(std::string(form.NameCodes.begin(), form.NameCodes.end()), out) << in;
     }
 }
 
@@ -132,23 +102,19 @@ TEST_F(Presets, StoreWritesImageThenNameThenTheMarkLast) {
         f.Text1.UserType("ab");  // ...until the user types one
         f.Command1[1].UserClick();
     };
-    program.mainWindow.Command1[2].UserClick();
-    const auto f = frames();
-    ASSERT_EQ(f.size(), 169u);
-    for (int i = 0; i < 160; ++i) {
-        const int a = 2688 + i;
-        EXPECT_EQ(
-            f[static_cast<std::size_t>(i)],
-            frame({17, a >> 8, a & 0xFF, 0, program.channels.image[static_cast<std::size_t>(i)]}))
-            << i;
-    }
-    EXPECT_EQ(f[160], frame({17, 3992 >> 8, 3992 & 0xFF, 0, ' '}));
-    EXPECT_EQ(f[163], frame({17, 3995 >> 8, 3995 & 0xFF, 0, 'a'}));
-    EXPECT_EQ(f[168], frame({17, 0, 63, 0, 0x55}));
+    click(2);
+    FrameList expected;
+    for (int i = 0; i < 160; ++i)
+        expected.push_back(frame({17, (2688 + i) >> 8, (2688 + i) & 0xFF, 0,
+                                  program.channels.image[static_cast<std::size_t>(i)]}));
+    for (int i = 0; i < 8; ++i)
+        expected.push_back(frame({17, (3992 + i) >> 8, (3992 + i) & 0xFF, 0, "   ab   "[i]}));
+    expected.push_back(frame({17, 0, 63, 0, 0x55}));
+    EXPECT_EQ(frames(), expected);
     EXPECT_EQ(std::string(unit.memory.begin() + 3992, unit.memory.begin() + 4000), "   ab   ");
     EXPECT_EQ(program.presets.PresetNames[19], "ab");
     EXPECT_TRUE(program.presets.PresetUsed[19]);
-    EXPECT_EQ(program.frmEq.Label8.Caption(), "20: ab");
+    EXPECT_EQ(eq().Label8.Caption(), "20: ab");
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(*std::max_element(progress.begin(), progress.end()), 168);
     EXPECT_EQ(progress.back(), 0);
@@ -162,7 +128,7 @@ TEST_F(Presets, AStoreCutOffByTheLineLeavesTheSlotUnmarked) {
         EXPECT_EQ(f.Combo1.ListIndex(), 2);
         f.Command1[1].UserClick();
     };
-    EXPECT_THROW(program.mainWindow.Command1[2].UserClick(), ProgramEnd);
+    EXPECT_THROW(click(2), ProgramEnd);
     EXPECT_EQ(p.dialogs.shown.back().text, "Time out");
     EXPECT_EQ(unit.memory[50], 0xFF);
 }
@@ -171,11 +137,11 @@ TEST_F(Presets, DemoStoreAndReadTouchOnlyTheLabelsAndLists) {
     program.link.DemoMode = true;
     p.dialogs.answers = {Answer::Yes, Answer::Yes};
     p.host.onStore = [&](FrmStore& f) { f.Command1[1].UserClick(); };
-    program.mainWindow.Command1[2].UserClick();
+    click(2);
     EXPECT_TRUE(program.presets.PresetUsed[4]);
     p.host.onRead = [&](FrmRead& f) { f.List1.UserDoubleClick(4); };
-    program.mainWindow.Command1[3].UserClick();
-    EXPECT_EQ(program.frmEq.Label8.Caption(), "5:   Live  ");
+    click(3);
+    EXPECT_EQ(eq().Label8.Caption(), "5:   Live  ");
     EXPECT_TRUE(frames().empty());
 }
 
@@ -185,15 +151,13 @@ TEST_F(Presets, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {
     const PresetImage saved = program.channels.image;
     const auto file = dir.path() / "live.Fbk";
     p.fileDialogs.paths = {file.string(), file.string()};
-    program.mainWindow.Command1[1].UserClick();
+    click(1);
     EXPECT_EQ(readFile(file), Bytes(saved.begin(), saved.end()));
     EXPECT_TRUE(frames().empty());
-
     program.channels.image.fill(0);
-    program.mainWindow.Command1[0].UserClick();
+    click(0);
     EXPECT_EQ(program.channels.image, saved);
-    EXPECT_EQ(program.frmEq.Label7.Caption(), "Preset loaded from PC");
-    EXPECT_EQ(program.frmEq.Label8.Caption(), "live.Fbk");
+    EXPECT_EQ(shown(eq().Label7, eq().Label8), (Texts{"Preset loaded from PC", "live.Fbk"}));
     EXPECT_EQ(frames().size(), 36u);  // every notch and channel setting reaches the unit
     for (const auto& r : {p.fileDialogs.opened.at(0), p.fileDialogs.saved.at(0)}) {
         EXPECT_EQ(r.filter, "file preset (*.Fbk)|*.Fbk");
@@ -204,42 +168,39 @@ TEST_F(Presets, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {
 
 TEST_F(Presets, FilesOfOtherLengths) {
     Bytes longFile(200, 45);
-    for (std::size_t i = 0; i < 160; ++i) longFile[i] = DefaultImage[i];
+    std::copy(DefaultImage.begin(), DefaultImage.end(), longFile.begin());
     longFile[160] = 7;
     writeFile(dir.path() / "long.Fbk", longFile);
     writeFile(dir.path() / "short.Fbk", Bytes(100, 1));
     p.fileDialogs.paths = {(dir.path() / "long.Fbk").string(), (dir.path() / "short.Fbk").string()};
-    program.mainWindow.Command1[0].UserClick();
+    click(0);
     EXPECT_EQ(program.channels.image[160], 7);
     const PresetImage before = program.channels.image;
     p.port.writes.clear();
-    program.mainWindow.Command1[0].UserClick();
+    click(0);
     EXPECT_EQ(program.channels.image, before);
     EXPECT_TRUE(frames().empty());
     ASSERT_EQ(p.dialogs.shown.size(), 1u);
     EXPECT_EQ(p.dialogs.shown[0].title, " Error");
     EXPECT_EQ(p.dialogs.shown[0].icon, MessageIcon::Exclamation);
-    EXPECT_EQ(program.frmEq.Label8.Caption(), "long.Fbk");
+    EXPECT_EQ(eq().Label8.Caption(), "long.Fbk");
 }
 
 TEST_F(Presets, MissingFileCancelAndLinkedLoad) {
-    program.frmEq.Check2.SetValue(1);
+    eq().Check2.SetValue(1);
     p.fileDialogs.paths = {(dir.path() / "nowhere.Fbk").string(), ""};
-    program.mainWindow.Command1[0].UserClick();
+    click(0);
+    click(0);                               // cancelled
+    click(1);                               // cancelled
     ASSERT_EQ(p.dialogs.shown.size(), 2u);  // the link question, then the missing file
-    EXPECT_EQ(p.dialogs.shown[1].text, " File not found. Try again.");
-    EXPECT_EQ(p.dialogs.shown[1].title, " Error");
-    program.mainWindow.Command1[0].UserClick();  // cancelled
-    program.mainWindow.Command1[1].UserClick();  // cancelled
-    EXPECT_EQ(p.dialogs.shown.size(), 2u);
+    EXPECT_EQ(boxes()[1], " Error:  File not found. Try again.");
     EXPECT_EQ(program.channels.LinkChannels, 1);
-
     const auto file = dir.path() / "a.Fbk";
     p.fileDialogs.paths = {file.string(), file.string()};
-    program.mainWindow.Command1[1].UserClick();
-    program.mainWindow.Command1[0].UserClick();
+    click(1);
+    click(0);
     EXPECT_EQ(program.channels.LinkChannels, 0);
-    EXPECT_EQ(program.frmEq.Check2.Value(), 0);
+    EXPECT_EQ(eq().Check2.Value(), 0);
 }
 
 TEST_F(Presets, AFailedSaveKeepsTheOldFileAndSaysSo) {
@@ -248,27 +209,22 @@ TEST_F(Presets, AFailedSaveKeepsTheOldFileAndSaysSo) {
     // A directory where the temporary file should go makes the write fail.
     std::filesystem::create_directory(dir.path() / "keep.Fbk.saving");
     p.fileDialogs.paths = {file.string()};
-    program.mainWindow.Command1[1].UserClick();
+    click(1);
     EXPECT_EQ(readFile(file), Bytes(300, 9));
     ASSERT_EQ(p.dialogs.shown.size(), 1u);
     EXPECT_EQ(p.dialogs.shown[0].title, " Error");
-
     std::filesystem::remove(dir.path() / "keep.Fbk.saving");
     p.fileDialogs.paths = {file.string()};
-    program.mainWindow.Command1[1].UserClick();
+    click(1);
     EXPECT_EQ(readFile(file).size(), 161u);
 }
 
 TEST(Windows1252, NamesTravelAsSingleBytesBothWays) {
-    EXPECT_EQ(ToWindows1252(U'A'), 'A');
-    EXPECT_EQ(ToWindows1252(U'é'), 0xE9);
-    EXPECT_EQ(ToWindows1252(U'€'), 0x80);
-    EXPECT_EQ(ToWindows1252(U'Ÿ'), 0x9F);
-    EXPECT_EQ(ToWindows1252(U'中'), '?');
-    EXPECT_EQ(ToWindows1252(U'\U0001F600'), '?');
-    for (int b = 0; b < 256; ++b) {
+    const std::pair<char32_t, int> codes[] = {{U'A', 'A'},  {U'é', 0xE9}, {U'€', 0x80},
+                                              {U'Ÿ', 0x9F}, {U'中', '?'}, {U'\U0001F600', '?'}};
+    for (auto [c, b] : codes) EXPECT_EQ(ToWindows1252(c), b) << b;
+    for (int b = 0; b < 256; ++b)
         EXPECT_EQ(ToWindows1252(FromWindows1252(static_cast<std::uint8_t>(b))), b) << b;
-    }
     EXPECT_EQ(FromWindows1252(0x99), U'™');
 }
 

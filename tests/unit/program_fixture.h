@@ -7,13 +7,68 @@
 
 #include "core/program.h"
 #include "core/shell/tables.h"
-#include "tests/fakes/fakes.h"
+#include "tests/unit/mini_unit.h"
 
 namespace vx470::test {
 
-// A whole program on fakes, its port open on 1 and a unit that answers every frame with
-// ten bytes (but not the acknowledgements of its reports).
-class ProgramTest : public ::testing::Test {
+// What a user does in a text box: empty it, type, press Enter.
+inline void enter(TextBox& box, const std::string& text) {
+    box.SetText("");
+    box.UserType(text);
+    box.UserKey(Key::Enter);
+}
+
+using Texts = std::vector<std::string>;
+inline std::string shownBy(const Label& c) {
+    return c.Caption();
+}
+inline std::string shownBy(const Form& c) {
+    return c.Caption();
+}
+inline std::string shownBy(const TextBox& c) {
+    return c.Text();
+}
+// What each control shows, to compare several at once.
+template <typename... C>
+Texts shown(const C&... c) {
+    return {shownBy(c)...};
+}
+
+// A whole program on fakes.
+class OnFakes : public ::testing::Test {
+  protected:
+    FrameList frames() const { return framesOn(p.port); }
+    // The frames since the last call.
+    FrameList sent() {
+        const FrameList f = frames();
+        p.port.writes.clear();
+        return f;
+    }
+    // "title: text" of every message box shown.
+    Texts boxes() const {
+        Texts t;
+        for (const MessageBox& b : p.dialogs.shown) t.push_back(b.title + ": " + b.text);
+        return t;
+    }
+    FrmEq& eq() { return program.frmEq; }
+    std::uint8_t image(int i) const { return program.channels.image[static_cast<std::size_t>(i)]; }
+    Bytes bytes(int from, int n) const {
+        return Bytes(program.channels.image.begin() + from,
+                     program.channels.image.begin() + from + n);
+    }
+    static PresetImage defaultImage() {
+        PresetImage image{};
+        std::copy(DefaultImage.begin(), DefaultImage.end(), image.begin());
+        return image;
+    }
+
+    FakePlatform p;
+    Program program{Platform{p.port, p.clock, p.dialogs, p.fileDialogs, p.host}};
+};
+
+// The program with its port open on 1 and a unit that answers every frame with ten bytes
+// (but not the acknowledgements of its reports), showing the sample image.
+class ProgramTest : public OnFakes {
   protected:
     ProgramTest() {
         p.port.onWrite = [](FakeSerialPort& port, const Bytes& w) {
@@ -28,8 +83,7 @@ class ProgramTest : public ::testing::Test {
 
     // The default image with a few notches that differ per channel.
     static PresetImage sampleImage() {
-        PresetImage image{};
-        std::copy(DefaultImage.begin(), DefaultImage.end(), image.begin());
+        PresetImage image = defaultImage();
         image[76] = 3;    // Left: three automatic notches
         image[156] = 5;   // Right: five
         image[44] = 30;   // Left filter 4 at -15 dB
@@ -47,18 +101,27 @@ class ProgramTest : public ::testing::Test {
         p.port.writes.clear();
         p.dialogs.shown.clear();
     }
+};
 
-    std::vector<Bytes> frames() const {
-        std::vector<Bytes> f;
-        for (const auto& w : p.port.writes) f.push_back(w.bytes);
-        return f;
+// The program as it starts, in a directory of its own, with a MiniUnit to attach.
+class StartingProgram : public OnFakes {
+  protected:
+    StartingProgram() {
+        p.host.directory = dir.path().string();
+        std::copy(DefaultImage.begin(), DefaultImage.end(), unit.running.begin());
+    }
+    // The splash window, its timer, and the main window's start-up.
+    void start() {
+        program.Start();
+        EXPECT_EQ(p.host.timers[TimerId::Splash], 2000);
+        program.OnTimer(TimerId::Splash);
+    }
+    void click(int button) {
+        program.mainWindow.Command1[static_cast<std::size_t>(button)].UserClick();
     }
 
-    FrmEq& eq() { return program.frmEq; }
-    std::uint8_t image(int i) const { return program.channels.image[static_cast<std::size_t>(i)]; }
-
-    FakePlatform p;
-    Program program{Platform{p.port, p.clock, p.dialogs, p.fileDialogs, p.host}};
+    TempDir dir;
+    MiniUnit unit;
 };
 
 }  // namespace vx470::test
