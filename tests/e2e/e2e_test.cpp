@@ -104,12 +104,13 @@ struct ProgramOnPtys : ::testing::Test {
     test::FakeFileDialogs fileDialogs;
     test::FakeHost host;
     QStringList ports;
+    // Before the servers: their threads log into it until they are stopped.
+    std::mutex orderMutex;
+    std::vector<int> order;
     std::vector<std::unique_ptr<vxsim::PtyServer>> servers;
     std::unique_ptr<desktop::QtSerialPort> port;
     std::unique_ptr<Clock> clock;
     std::unique_ptr<Program> program;
-    std::mutex orderMutex;
-    std::vector<int> order;
 };
 
 using LineFaults = ProgramOnPtys;
