@@ -1,39 +1,34 @@
 #pragma once
 
-// Shared pieces of the fuzz targets: reading the fuzzer's bytes, a program on fakes, and the
-// checks every target runs on the editor afterwards. A failed check prints what differed and
-// aborts, which libFuzzer and the corpus replay both report as a failure.
+// Shared pieces of the fuzz targets: reading the fuzzer's bytes, a program on fakes, files in
+// a scratch directory, and the checks every target runs on the editor afterwards. A failed
+// check prints what differed and aborts, which libFuzzer and the corpus replay both report.
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/program.h"
+#include "core/shell/tables.h"
 #include "tests/fakes/fakes.h"
+#include "tests/unit/mini_unit.h"
 
 namespace vx470::fuzz {
 
 using test::Bytes;
 
-// Hands out the fuzzer's bytes front to back; once they are used up every read gives 0.
-class FuzzInput {
-  public:
-    FuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+constexpr std::size_t at(int i) {
+    return static_cast<std::size_t>(i);
+}
 
-    bool empty() const { return pos_ >= size_; }
-    std::size_t remaining() const { return size_ - pos_; }
-    std::uint8_t byte() { return empty() ? 0 : data_[pos_++]; }
+// Hands out the fuzzer's bytes front to back; once they are used up every read gives 0.
+struct FuzzInput {
+    const std::uint8_t* data;
+    std::size_t size, pos = 0;
+    bool empty() const { return pos >= size; }
+    std::uint8_t byte() { return empty() ? 0 : data[pos++]; }
     // Up to n bytes, fewer when the input ends first.
     Bytes bytes(std::size_t n);
-    Bytes rest() { return bytes(remaining()); }
-
-  private:
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t pos_ = 0;
 };
 
 // Prints `what` and aborts when `ok` is false.
@@ -44,18 +39,22 @@ void Require(bool ok, const std::string& what);
 // it there: nothing sent.
 struct FuzzProgram {
     explicit FuzzProgram(const PresetImage& image);
-    FuzzProgram(const FuzzProgram&) = delete;
-    FuzzProgram& operator=(const FuzzProgram&) = delete;
 
     std::vector<Bytes> framesSince(std::size_t first) const;
+    // Ticks the link box; its question is answered Yes.
+    void link();
 
     test::FakePlatform fakes;
+    test::MiniUnit unit;
     Program program{
         Platform{fakes.port, fakes.clock, fakes.dialogs, fakes.fileDialogs, fakes.host}};
 };
 
 // The default image with `autoLeft` and `autoRight` automatic notches.
 PresetImage ImageWithAutomaticNotches(int autoLeft, int autoRight);
+
+// The frame that sends notch `n` whose record (gain, frequency high and low, Q) is `row`.
+Bytes NotchFrame(int n, const std::uint8_t* row);
 
 // Text boxes whose last Enter was refused still hold what the user typed; their texts are
 // not compared.
@@ -71,5 +70,9 @@ void CheckEditorMatchesImage(const Program& program, const TextsToSkip& skip = {
 
 // A directory of this process's own for the files a target writes, removed at exit.
 const std::filesystem::path& ScratchDir();
+// Writes `name` in ScratchDir() and returns its path.
+std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
+                                       std::size_t size);
+Bytes ReadFile(const std::filesystem::path& path);
 
 }  // namespace vx470::fuzz
