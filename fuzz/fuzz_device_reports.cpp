@@ -44,17 +44,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         port.arrive(bytes);
         waiting.insert(waiting.end(), bytes.begin(), bytes.end());
         for (int polls = 1 + in.byte() % 3; polls > 0; --polls) {
-            const std::size_t first = port.writes.size();
-            program.reports.PollDeviceReports();
-            const auto written = fp.framesSince(first);
+            const auto written = fp.sent([&] { program.reports.PollDeviceReports(); });
             if (waiting.size() < kReplySize) {
-                Require(written.empty(), "a poll without a whole report wrote something");
-                Require(port.queued() == waiting.size(), "a partial report was not kept");
+                Require(written.empty() && port.queued() == waiting.size(),
+                        "a poll without a whole report wrote something or lost the part");
                 continue;
             }
-            Require(written == std::vector<Bytes>{test::frame({Command::Acknowledge})},
-                    "a whole report was not acknowledged exactly once");
-            Require(port.queued() == 0, "bytes after a report were kept");
+            Require(written == std::vector<Bytes>{test::frame({Command::Acknowledge})} &&
+                        port.queued() == 0,
+                    "a whole report was not acknowledged exactly once or left bytes behind");
             applyReport(waiting, expected);
             waiting.clear();
             Require(program.channels.image == expected, "the image differs from the reports");
@@ -63,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     program.frmEq.Check1[box].UserClick();
-    Require(!program.SearchActive, "the search did not stop");
-    Require(program.channels.image == expected, "stopping the search changed the image");
+    Require(!program.SearchActive && program.channels.image == expected,
+            "the search did not stop or stopping it changed the image");
     CheckEditorMatchesImage(program);
     return 0;
 }

@@ -54,14 +54,6 @@ FuzzProgram::FuzzProgram(const PresetImage& image) {
     fakes.dialogs.shown.clear();
 }
 
-std::vector<Bytes> FuzzProgram::framesSince(std::size_t first) const {
-    std::vector<Bytes> out;
-    for (std::size_t i = first; i < fakes.port.writes.size(); ++i) {
-        out.push_back(fakes.port.writes[i].bytes);
-    }
-    return out;
-}
-
 void FuzzProgram::link() {
     program.frmEq.Check2.UserClick();
     Require(program.channels.LinkChannels == 1, "the channels did not link");

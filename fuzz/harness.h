@@ -34,13 +34,27 @@ struct FuzzInput {
 // Prints `what` and aborts when `ok` is false.
 void Require(bool ok, const std::string& what);
 
+// The frames written to `port` while `action` runs.
+template <typename F>
+std::vector<Bytes> SentBy(test::FakeSerialPort& port, F&& action) {
+    const std::size_t first = port.writes.size();
+    action();
+    std::vector<Bytes> out;
+    for (std::size_t i = first; i < port.writes.size(); ++i) out.push_back(port.writes[i].bytes);
+    return out;
+}
+
 // A program on fakes with its port open on 1, a unit that answers every frame with ten bytes
 // (not the acknowledgements of its reports), and `image` in the editor as the start-up puts
 // it there: nothing sent.
 struct FuzzProgram {
     explicit FuzzProgram(const PresetImage& image);
 
-    std::vector<Bytes> framesSince(std::size_t first) const;
+    // The frames that `action` sends.
+    template <typename F>
+    std::vector<Bytes> sent(F&& action) {
+        return SentBy(fakes.port, action);
+    }
     // Ticks the link box; its question is answered Yes.
     void link();
 

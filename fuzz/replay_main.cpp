@@ -13,23 +13,20 @@ int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::vector<fs::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        if (fs::is_regular_file(argv[i])) {
+        if (fs::is_regular_file(argv[i]))
             inputs.emplace_back(argv[i]);
-            continue;
-        }
-        for (const auto& entry : fs::directory_iterator(argv[i])) {  // throws if there is none
-            if (entry.is_regular_file()) inputs.push_back(entry.path());
-        }
+        else  // throws if there is no such directory
+            for (const auto& entry : fs::directory_iterator(argv[i]))
+                if (entry.is_regular_file()) inputs.push_back(entry.path());
     }
     std::sort(inputs.begin(), inputs.end());
     vx470::fuzz::Require(!inputs.empty(), "no inputs to replay");
     for (const fs::path& path : inputs) {
         const vx470::test::Bytes bytes = vx470::fuzz::ReadFile(path);
+        // An empty file still runs: the target must cope with no input at all.
         std::printf("%s (%zu bytes)\n", path.filename().string().c_str(), bytes.size());
         std::fflush(stdout);
-        // An empty file still runs: the target must cope with no input at all.
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
     }
     std::printf("replayed %zu inputs\n", inputs.size());
-    return 0;
 }
