@@ -19,17 +19,15 @@ class DeviceReportsTest : public test::ProgramTest {
 TEST_F(DeviceReportsTest, NotchReportPlacesAWholeNotchWithoutANotchFrame) {
     report({0xFE, 0x01, 0x03, 0x01, 0x0A, 0x02, 0x1E, 0, 0, 0});
     EXPECT_EQ(bytes(120, 4), (Bytes{30, 1, 10, 2}));
-    EXPECT_EQ(eq().HScroll20[15].Value(), 30);
-    EXPECT_EQ(eq().Text1[15].Text(), "-15");
-    EXPECT_EQ(eq().Text2[15].Text(), "247.9");
-    EXPECT_EQ(eq().HScroll30[15].Value(), 2);
+    EXPECT_EQ(test::shown(eq().Text1[15], eq().Text2[15]), (test::Texts{"-15", "247.9"}));
+    EXPECT_EQ(std::pair(eq().HScroll20[15].Value(), eq().HScroll30[15].Value()), std::pair(30, 2));
     EXPECT_EQ(program.channels.model.NotchGainDb[15], -15);
     EXPECT_EQ(frames(), FrameList{ack});
     EXPECT_EQ(p.port.bytesWaiting(), 0u);
     report({0xFE, 0x00, 0x01, 0x02, 0xD9, 0x03, 0x00, 0, 0, 0});  // index 729, Q 3, -45 dB
     EXPECT_EQ(eq().Text2[1].Text(), "20000");
-    EXPECT_EQ(eq().HScroll6[1].Value(), 729);
-    EXPECT_EQ(program.channels.model.NotchFrequency[1], 20000);
+    EXPECT_EQ(std::pair(eq().HScroll6[1].Value(), program.channels.model.NotchFrequency[1]),
+              std::pair(729, 20000.0));
 }
 
 TEST_F(DeviceReportsTest, GainReportChangesOnlyTheGain) {

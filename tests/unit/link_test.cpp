@@ -60,21 +60,22 @@ TEST_F(LinkTest, FrameWrapsTheSevenArguments) {
     EXPECT_TRUE(p.dialogs.shown.empty());
 }
 
-TEST_F(LinkTest, NoAnswerWritesSixIdenticalFramesThenTimesOut) {
+TEST_F(LinkTest, NoAnswerOrARefusedWriteWritesSixIdenticalFramesThenTimesOut) {
     const auto start = p.clock.now();
     EXPECT_THROW(link.SendFrame({15, 0, 0, 0, 0, 0, 0}), ProgramEnd);
     EXPECT_EQ(written(), FrameList(6, frame({15})));
     for (std::size_t i = 0; i < p.port.writes.size(); ++i)
         EXPECT_EQ(p.port.writes[i].at - start, i * kReplyTimeout) << i;
-    ASSERT_EQ(p.dialogs.shown.size(), 1u);
-    const MessageBox& box = p.dialogs.shown[0];
-    EXPECT_EQ(box.text, "Time out");
-    EXPECT_EQ(box.title, kApplicationTitle);
-    EXPECT_EQ(box.icon, MessageIcon::Exclamation);
-    EXPECT_EQ(box.buttons, MessageButtons::Ok);
+    const test::Texts timeOut{std::string(kApplicationTitle) + ": Time out (!) [OK]"};
+    EXPECT_EQ(test::boxesOn(p.dialogs, true), timeOut);
+    p.dialogs.shown.clear();
+    p.port.writeFails = true;  // a write the line refuses is a line that does not answer
+    EXPECT_FALSE(link.ProbeDevice(kZero));
+    EXPECT_THROW(link.SendFrame({7, 0, 0, 0, 0, 0, 0}), ProgramEnd);
+    EXPECT_EQ(test::boxesOn(p.dialogs, true), timeOut);
 }
 
-TEST_F(LinkTest, SlowRepliesWithinTheLimitAreAcceptedLaterOnesResent) {
+TEST_F(LinkTest, SlowRepliesWithinTheLimitAreAcceptedLaterOnesResentExtraBytesDropped) {
     answerEachWrite(sequence(10, 1), 3500ms);
     link.SendFrame(kZero);
     EXPECT_EQ(p.port.writes.size(), 1u);
@@ -83,9 +84,6 @@ TEST_F(LinkTest, SlowRepliesWithinTheLimitAreAcceptedLaterOnesResent) {
     // The first reply arrives after the resend, while the second attempt waits.
     EXPECT_EQ(p.port.writes.size(), 3u);
     EXPECT_TRUE(p.dialogs.shown.empty());
-}
-
-TEST_F(LinkTest, ExtraBytesOfALongReplyAreDropped) {
     answerEachWrite(sequence(12, 1));
     link.SendFrame({16, 0, 48, 0, 0, 0, 0});
     EXPECT_EQ(rx(), sequence(10, 1));
@@ -95,7 +93,7 @@ TEST_F(LinkTest, ExtraBytesOfALongReplyAreDropped) {
     EXPECT_EQ(link.RxBuffer[0], 50);  // not the stale 11, 12
 }
 
-TEST_F(LinkTest, AShortReplyIsResentAndItsBytesCountTowardTheNext) {
+TEST_F(LinkTest, AShortReplyIsResentAndItsBytesOrAReportCountAsTheReply) {
     int writes = 0;
     p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
         port.arrive(++writes == 1 ? sequence(7, 1) : sequence(10, 100));
@@ -103,10 +101,7 @@ TEST_F(LinkTest, AShortReplyIsResentAndItsBytesCountTowardTheNext) {
     link.SendFrame(kZero);
     EXPECT_EQ(written(), FrameList(2, frame({0})));
     EXPECT_EQ(rx(), (Bytes{1, 2, 3, 4, 5, 6, 7, 100, 101, 102}));
-}
-
-TEST_F(LinkTest, AReportArrivingWhileWaitingIsTakenAsTheReply) {
-    const Bytes report{0xFD, 0, 0, 0, 0, 0, 0x2D, 0, 0, 0};
+    const Bytes report{0xFD, 0, 0, 0, 0, 0, 0x2D, 0, 0, 0};  // arriving while the link waits
     p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
         port.arrive(report, 100ms);
         port.arrive(sequence(10, 1), 200ms);
@@ -180,13 +175,6 @@ TEST_F(LinkTest, GuardsLeaveTheLineSilentAndTheBufferUntouched) {
         EXPECT_TRUE(p.port.writes.empty()) << guard;
         EXPECT_EQ(link.RxBuffer, untouched) << guard;
     }
-}
-
-TEST_F(LinkTest, ARefusedWriteIsALineThatDoesNotAnswer) {
-    p.port.writeFails = true;
-    EXPECT_FALSE(link.ProbeDevice(kZero));
-    EXPECT_THROW(link.SendFrame({7, 0, 0, 0, 0, 0, 0}), ProgramEnd);
-    EXPECT_EQ(p.dialogs.shown.size(), 1u);
 }
 
 TEST(OpenCommPort, SetsBothFlagsFromTheOutcome) {

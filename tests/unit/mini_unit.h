@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,22 @@
 namespace vx470::test {
 
 using FrameList = std::vector<Bytes>;
+using Texts = std::vector<std::string>;
+
+// Each message box as "title: text", with " (!)"-style icon and " [Yes/No*]"-style buttons
+// (the star on the default) when `full`.
+inline Texts boxesOn(const FakeDialogs& d, bool full = false) {
+    static const char* const icons[] = {"", " (i)", " (!)", " (x)", " (?)"};
+    Texts t;
+    for (const MessageBox& b : d.shown)
+        t.push_back(b.title + ": " + b.text +
+                    (!full ? ""
+                           : icons[static_cast<int>(b.icon)] +
+                                 std::string(b.buttons == MessageButtons::Ok ? " [OK]"
+                                             : b.defaultButton               ? " [Yes/No*]"
+                                                                             : " [Yes*/No]")));
+    return t;
+}
 
 inline FrameList framesOn(const FakeSerialPort& port) {
     FrameList f;
@@ -42,12 +59,8 @@ struct MiniUnit {
     MiniUnit() { memory.fill(0xFF); }
 
     void usePreset(int shown, const std::string& name) {
-        const int k = shown - 5;
-        memory[static_cast<std::size_t>(48 + k)] = 0x55;
-        for (int i = 0; i < 8; ++i) {
-            memory[static_cast<std::size_t>(3872 + 8 * k + i)] =
-                static_cast<std::uint8_t>(name[static_cast<std::size_t>(i)]);
-        }
+        memory[static_cast<std::size_t>(43 + shown)] = 0x55;
+        std::copy_n(name.begin(), 8, memory.begin() + 3872 + 8 * (shown - 5));
     }
 
     void attach(FakeSerialPort& fake) {
@@ -59,34 +72,27 @@ struct MiniUnit {
         if (p.currentPort() != port || w.size() != 10 || answers == 0) return;
         if (answers > 0) --answers;
         const std::uint8_t cmd = w[2];
-        const int address = (w[3] << 8 | w[4]) & 0xFFF;
-        if (cmd == 48) return;
-        if (cmd == 11) {
-            p.arrive(Bytes(running.begin(), running.end()));
-            return;
-        }
-        if (cmd == 17) memory[static_cast<std::size_t>(address)] = w[6];
-        const std::uint8_t data = cmd == 16 ? memory[static_cast<std::size_t>(address)] : w[6];
-        p.arrive(Bytes{0xF0, 0x5B, cmd, 0x5B, w[3], w[4], data, w[7], w[8], 0xF7});
+        auto& cell = memory[static_cast<std::size_t>((w[3] << 8 | w[4]) & 0xFFF)];
+        if (cmd == 17) cell = w[6];
+        if (cmd == 11) p.arrive(Bytes(running.begin(), running.end()));
+        if (cmd != 11 && cmd != 48)
+            p.arrive(Bytes{0xF0, 0x5B, cmd, 0x5B, w[3], w[4], cmd == 16 ? cell : w[6], w[7], w[8],
+                           0xF7});
     }
 };
 
 // A fresh directory for the files a test writes, removed afterwards.
 class TempDir {
+    std::filesystem::path path_ = std::filesystem::temp_directory_path() /
+                                  ("vx470-test-" + std::to_string(std::random_device{}()));
+
   public:
-    TempDir() {
-        std::random_device random;
-        path_ = std::filesystem::temp_directory_path() / ("vx470-test-" + std::to_string(random()));
-        std::filesystem::create_directories(path_);
-    }
+    TempDir() { std::filesystem::create_directories(path_); }
     ~TempDir() {
         std::error_code e;
         std::filesystem::remove_all(path_, e);
     }
     const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
 };
 
 }  // namespace vx470::test

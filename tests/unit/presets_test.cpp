@@ -39,8 +39,7 @@ TEST_F(Presets, ReadListsAllTwentyRefusesAnEmptyOneAndNamesAFixedOne) {
     };
     click(3);
     EXPECT_EQ(p.host.modals, 1);
-    EXPECT_EQ(boxes(), Texts{"Read Preset: Preset empty"});
-    EXPECT_EQ(p.dialogs.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(boxes(true), Texts{"Read Preset: Preset empty (x) [OK]"});
     EXPECT_TRUE(frames().empty());
     p.host.onRead = [&](FrmRead& f) { f.List1.UserDoubleClick(0); };
     click(3);
@@ -70,8 +69,7 @@ TEST_F(Presets, ReadFetchesTheBlockAndAppliesItWithoutEcho) {
     EXPECT_EQ(program.channels.image[76], 7);
     EXPECT_EQ(shown(eq().Label3[0], eq().Label8, eq().Label7),
               (Texts{"7", "20:  Empty  ", "Preset loaded from Device"}));
-    EXPECT_EQ(program.channels.LinkChannels, 0);
-    EXPECT_EQ(eq().Check2.Value(), 0);
+    EXPECT_EQ(std::pair(program.channels.LinkChannels, eq().Check2.Value()), std::pair(0, 0));
     EXPECT_EQ(p.port.inBufferSize, 10u);
 }
 
@@ -112,8 +110,8 @@ TEST_F(Presets, StoreWritesImageThenNameThenTheMarkLast) {
     expected.push_back(frame({17, 0, 63, 0, 0x55}));
     EXPECT_EQ(frames(), expected);
     EXPECT_EQ(std::string(unit.memory.begin() + 3992, unit.memory.begin() + 4000), "   ab   ");
-    EXPECT_EQ(program.presets.PresetNames[19], "ab");
-    EXPECT_TRUE(program.presets.PresetUsed[19]);
+    EXPECT_EQ(std::pair(program.presets.PresetNames[19], program.presets.PresetUsed[19]),
+              std::pair(std::string("ab"), true));
     EXPECT_EQ(eq().Label8.Caption(), "20: ab");
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(*std::max_element(progress.begin(), progress.end()), 168);
@@ -180,9 +178,8 @@ TEST_F(Presets, FilesOfOtherLengths) {
     click(0);
     EXPECT_EQ(program.channels.image, before);
     EXPECT_TRUE(frames().empty());
-    ASSERT_EQ(p.dialogs.shown.size(), 1u);
-    EXPECT_EQ(p.dialogs.shown[0].title, " Error");
-    EXPECT_EQ(p.dialogs.shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_EQ(boxes(true),
+              Texts{" Error:  Not a preset file: it holds fewer than 161 bytes. (!) [OK]"});
     EXPECT_EQ(eq().Label8.Caption(), "long.Fbk");
 }
 
@@ -193,14 +190,13 @@ TEST_F(Presets, MissingFileCancelAndLinkedLoad) {
     click(0);                               // cancelled
     click(1);                               // cancelled
     ASSERT_EQ(p.dialogs.shown.size(), 2u);  // the link question, then the missing file
-    EXPECT_EQ(boxes()[1], " Error:  File not found. Try again.");
+    EXPECT_EQ(boxes(true)[1], " Error:  File not found. Try again. (!) [OK]");
     EXPECT_EQ(program.channels.LinkChannels, 1);
     const auto file = dir.path() / "a.Fbk";
     p.fileDialogs.paths = {file.string(), file.string()};
     click(1);
     click(0);
-    EXPECT_EQ(program.channels.LinkChannels, 0);
-    EXPECT_EQ(eq().Check2.Value(), 0);
+    EXPECT_EQ(std::pair(program.channels.LinkChannels, eq().Check2.Value()), std::pair(0, 0));
 }
 
 TEST_F(Presets, AFailedSaveKeepsTheOldFileAndSaysSo) {
@@ -211,8 +207,7 @@ TEST_F(Presets, AFailedSaveKeepsTheOldFileAndSaysSo) {
     p.fileDialogs.paths = {file.string()};
     click(1);
     EXPECT_EQ(readFile(file), Bytes(300, 9));
-    ASSERT_EQ(p.dialogs.shown.size(), 1u);
-    EXPECT_EQ(p.dialogs.shown[0].title, " Error");
+    EXPECT_EQ(boxes(true), Texts{" Error:  File not saved. Try again. (!) [OK]"});
     std::filesystem::remove(dir.path() / "keep.Fbk.saving");
     p.fileDialogs.paths = {file.string()};
     click(1);

@@ -18,7 +18,6 @@ inline void enter(TextBox& box, const std::string& text) {
     box.UserKey(Key::Enter);
 }
 
-using Texts = std::vector<std::string>;
 inline std::string shownBy(const Label& c) {
     return c.Caption();
 }
@@ -44,12 +43,8 @@ class OnFakes : public ::testing::Test {
         p.port.writes.clear();
         return f;
     }
-    // "title: text" of every message box shown.
-    Texts boxes() const {
-        Texts t;
-        for (const MessageBox& b : p.dialogs.shown) t.push_back(b.title + ": " + b.text);
-        return t;
-    }
+    // Every message box shown, as boxesOn gives them.
+    Texts boxes(bool full = false) const { return boxesOn(p.dialogs, full); }
     FrmEq& eq() { return program.frmEq; }
     std::uint8_t image(int i) const { return program.channels.image[static_cast<std::size_t>(i)]; }
     Bytes bytes(int from, int n) const {

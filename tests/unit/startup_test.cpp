@@ -61,11 +61,9 @@ TEST_F(Startup, AUnitOnTheStoredPortIsProbedOnceAndReadOut) {
     EXPECT_EQ(shown(eq().Label3[1], eq().Label7, eq().Label8, program.mainWindow),
               (Texts{"9", "Preset loaded from Device", "", "VX-470 - Remote Control Software"}));
     EXPECT_EQ(program.mainWindow.State(), Form::WindowState::Maximized);
-    EXPECT_TRUE(program.mainWindow.Visible());
-    EXPECT_TRUE(program.frmSplash.Unloaded());
+    EXPECT_TRUE(program.mainWindow.Visible() && program.frmSplash.Unloaded());
     EXPECT_EQ(p.host.timers[TimerId::Timer3], 3000);
-    EXPECT_EQ(p.port.inBufferSize, 10u);
-    EXPECT_FALSE(program.link.SuppressSend);
+    EXPECT_TRUE(p.port.inBufferSize == 10u && !program.link.SuppressSend);
     EXPECT_EQ(config(), (Bytes{3, 0}));
     EXPECT_TRUE(p.dialogs.shown.empty());
 }
@@ -93,14 +91,12 @@ TEST_F(Startup, NoUnitAndYesGivesDemoModeWithoutAByteOnAnyLine) {
     EXPECT_TRUE(program.link.DemoMode);
     EXPECT_EQ(shown(program.mainWindow, eq().Label7),
               (Texts{"VX-470 - DEMO - Remote Control Software", "Preset loaded from Device"}));
-    EXPECT_EQ(program.presets.PresetNames[3], "Preset04");
-    EXPECT_EQ(program.presets.PresetNames[4], " Empty  ");
-    EXPECT_TRUE(program.presets.PresetUsed[0]);
-    EXPECT_FALSE(program.presets.PresetUsed[19]);
+    const auto& n = program.presets.PresetNames;
+    EXPECT_EQ((Texts{n[3], n[4]}), (Texts{"Preset04", " Empty  "}));
+    EXPECT_TRUE(program.presets.PresetUsed[0] && !program.presets.PresetUsed[19]);
     EXPECT_EQ(program.channels.image, defaultImage());
     EXPECT_EQ(config(), (Bytes{35, 0}));
-    EXPECT_FALSE(eq().HScroll20[10].Enabled());
-    EXPECT_TRUE(eq().HScroll20[11].Enabled());
+    EXPECT_TRUE(!eq().HScroll20[10].Enabled() && eq().HScroll20[11].Enabled());
     EXPECT_EQ(program.graph.Picture1[0].Pixel(300, 32), ResponseGraph::CurveColor[0]);
     // Every frame after the probes is kept off the line.
     const std::size_t probes = p.port.writes.size();
@@ -124,8 +120,7 @@ TEST_F(Startup, AStoredThirtyFiveIsTriedFirstAndThirtyFourIsTheLastTried) {
     writeConfig({35, 0});
     p.dialogs.answers = {Answer::Yes};
     start();
-    EXPECT_EQ(p.port.opens.front(), 35);
-    EXPECT_EQ(p.port.opens.back(), 34);
+    EXPECT_EQ(std::pair(p.port.opens.front(), p.port.opens.back()), std::pair(35, 34));
     EXPECT_EQ(config(), (Bytes{34, 0}));
 }
 
@@ -148,8 +143,7 @@ class Running : public Startup {
 
 TEST_F(Running, ExitAsksWithNoAsDefaultAndYesSendsTheClosingFrame) {
     EXPECT_TRUE(program.mainWindow.MDIForm_QueryUnload());  // Enter takes the default: No
-    EXPECT_EQ(boxes(), Texts{"Exit:                Are you sure ? "});
-    EXPECT_EQ(p.dialogs.shown[0].defaultButton, 1);
+    EXPECT_EQ(boxes(true), Texts{"Exit:                Are you sure ?  [Yes/No*]"});
     EXPECT_TRUE(p.port.writes.empty());
     p.dialogs.answers = {Answer::Yes};
     EXPECT_THROW(program.mainWindow.MDIForm_QueryUnload(), ProgramEnd);
