@@ -107,9 +107,27 @@ void BindDialogForm(QDialog* dialog, Form& form) {
     dialog->setObjectName(QString::fromStdString(form.Name));
 }
 
-ReadDialog::ReadDialog(Gate& gate, FrmRead& form, QWidget* parent)
+PresetDialog::PresetDialog(Gate& gate, Form& form, QWidget* parent)
     : QDialog(parent), gate_(gate), form_(form) {
     BindDialogForm(this, form);
+}
+
+void PresetDialog::closeEvent(QCloseEvent* event) {
+    if (form_.Unloaded() || FormAllowsClose(gate_, form_)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+// Escape is a Cancel: the form unloads itself, as its Cancel button does.
+void PresetDialog::reject() {
+    if (!form_.Unloaded()) gate_.enter([this] { form_.Unload(); });
+    QDialog::reject();
+}
+
+ReadDialog::ReadDialog(Gate& gate, FrmRead& form, QWidget* parent)
+    : PresetDialog(gate, form, parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading(form.Label3, this));
     auto* list = new QTreeWidget(this);
@@ -132,23 +150,8 @@ ReadDialog::ReadDialog(Gate& gate, FrmRead& form, QWidget* parent)
     setTabOrder(read, cancel);
 }
 
-void ReadDialog::closeEvent(QCloseEvent* event) {
-    if (form_.Unloaded() || FormAllowsClose(gate_, form_)) {
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
-
-// Escape is a Cancel.
-void ReadDialog::reject() {
-    if (!form_.Unloaded()) gate_.enter([this] { form_.Command1_Click(0); });
-    QDialog::reject();
-}
-
 StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
-    : QDialog(parent), gate_(gate), form_(form) {
-    BindDialogForm(this, form);
+    : PresetDialog(gate, form, parent) {
     auto* layout = new QGridLayout(this);
     layout->addWidget(heading(form.Label3, this), 0, 0);
     auto* list = new QTreeWidget(this);
@@ -199,19 +202,6 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     setTabOrder(combo, name);
     setTabOrder(name, store);
     setTabOrder(store, cancel);
-}
-
-void StoreDialog::closeEvent(QCloseEvent* event) {
-    if (form_.Unloaded() || FormAllowsClose(gate_, form_)) {
-        event->accept();
-    } else {
-        event->ignore();
-    }
-}
-
-void StoreDialog::reject() {
-    if (!form_.Unloaded()) gate_.enter([this] { form_.Command1_Click(0); });
-    QDialog::reject();
 }
 
 }  // namespace vx470::desktop

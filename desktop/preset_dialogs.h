@@ -11,10 +11,11 @@ namespace vx470::desktop {
 
 class Gate;
 
-// "Read Preset": the unit's 20 presets with their numbers, "Read" and "Cancel".
-class ReadDialog final : public QDialog {
+// A preset dialog's window: it closes once its form unloads, and its close box and Escape
+// are the form's Cancel.
+class PresetDialog : public QDialog {
   public:
-    ReadDialog(Gate& gate, FrmRead& form, QWidget* parent = nullptr);
+    PresetDialog(Gate& gate, Form& form, QWidget* parent);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -22,22 +23,20 @@ class ReadDialog final : public QDialog {
 
   private:
     Gate& gate_;
-    FrmRead& form_;
+    Form& form_;
+};
+
+// "Read Preset": the unit's 20 presets with their numbers, "Read" and "Cancel".
+class ReadDialog final : public PresetDialog {
+  public:
+    ReadDialog(Gate& gate, FrmRead& form, QWidget* parent = nullptr);
 };
 
 // "Store preset": the 16 user slots, the position, the name (8 characters), the progress of
 // the store, "Store" and "Cancel".
-class StoreDialog final : public QDialog {
+class StoreDialog final : public PresetDialog {
   public:
     StoreDialog(Gate& gate, FrmStore& form, QWidget* parent = nullptr);
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-
-  private:
-    Gate& gate_;
-    FrmStore& form_;
 };
 
 // A list box shown with a column of numbers beside its rows (the numbers are the words of

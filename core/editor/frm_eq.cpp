@@ -234,16 +234,28 @@ void FrmEq::HScroll30_Change(int n) {
     }
 }
 
-int FrmEq::Text1_KeyPress(int n, int key) {
-    if (program_.IgnoreControlEvents) return key;
-    if (isDigit(key) || key == '-' || key == Key::Backspace) return key;
-    const std::size_t i = at(n);
-    const std::optional<double> typed =
-        key == Key::Enter ? ParseNumber(Text1[i].Text()) : std::nullopt;
-    if (!typed) {
-        warn("  Incorrect value");
-        return '?';
+std::optional<double> FrmEq::typedEntry(const TextBox& box, int key, bool minusPasses,
+                                        const char* warning, int& reply) {
+    reply = key;
+    if (program_.IgnoreControlEvents || isDigit(key) || key == Key::Backspace ||
+        (minusPasses && key == '-')) {
+        return std::nullopt;
     }
+    const std::optional<double> typed = key == Key::Enter ? ParseNumber(box.Text()) : std::nullopt;
+    if (typed) {
+        reply = 0;
+    } else {
+        warn(warning);
+        reply = '?';
+    }
+    return typed;
+}
+
+int FrmEq::Text1_KeyPress(int n, int key) {
+    const std::size_t i = at(n);
+    int reply = 0;
+    const std::optional<double> typed = typedEntry(Text1[i], key, true, "  Incorrect value", reply);
+    if (!typed) return reply;
     if (*typed > 0) Text1[i].SetText("0");
     if (*ParseNumber(Text1[i].Text()) < -kMaxGainCode) Text1[i].SetText("-45");
     const int code = GainToIndex(*ParseNumber(Text1[i].Text()));
@@ -257,15 +269,11 @@ int FrmEq::Text1_KeyPress(int n, int key) {
 }
 
 int FrmEq::Text2_KeyPress(int n, int key) {
-    if (program_.IgnoreControlEvents) return key;
-    if (isDigit(key) || key == Key::Backspace) return key;
     const std::size_t i = at(n);
+    int reply = 0;
     const std::optional<double> typed =
-        key == Key::Enter ? ParseNumber(Text2[i].Text()) : std::nullopt;
-    if (!typed) {
-        warn("  Incorrect frequency value");
-        return '?';
-    }
+        typedEntry(Text2[i], key, false, "  Incorrect frequency value", reply);
+    if (!typed) return reply;
     if (*typed > 20000) Text2[i].SetText("20000");
     if (*ParseNumber(Text2[i].Text()) < 20) Text2[i].SetText("20");
     Text2[i].SetText(FormatNumber(SnapToFrequencyGrid(*ParseNumber(Text2[i].Text()))));
@@ -407,15 +415,11 @@ void FrmEq::Slider1_Change(int ch) {
 }
 
 int FrmEq::Text4_KeyPress(int ch, int key) {
-    if (program_.IgnoreControlEvents) return key;
-    if (isDigit(key) || key == Key::Backspace) return key;
     const std::size_t c = at(ch);
+    int reply = 0;
     const std::optional<double> typed =
-        key == Key::Enter ? ParseNumber(Text4[c].Text()) : std::nullopt;
-    if (!typed) {
-        warn("  Incorrect value");
-        return '?';
-    }
+        typedEntry(Text4[c], key, false, "  Incorrect value", reply);
+    if (!typed) return reply;
     if (*typed > 16) Text4[c].SetText("16");
     if (*ParseNumber(Text4[c].Text()) < 1) Text4[c].SetText("1");
     const int shown = NearestSensitivity(*ParseNumber(Text4[c].Text()));

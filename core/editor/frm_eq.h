@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -99,6 +100,11 @@ class FrmEq : public Form {
     void bind();
     void nameControls();
     void warn(const char* text);
+    // The front every typed entry shares: digits, Backspace (and "-" where allowed) pass;
+    // any other key, or Enter on a text that is not a number, warns and becomes "?". Gives
+    // the number on a good Enter; otherwise `reply` is the key to use.
+    std::optional<double> typedEntry(const TextBox& box, int key, bool minusPasses,
+                                     const char* warning, int& reply);
     // The edited row's own send and redraw, then its linked partner's.
     void sendRow(int n);
     // Steps shared by every automatic-panel bar: model, image and label follow the bar even
