@@ -6,8 +6,10 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev fonts-dejavu-core
           libgtest-dev libgmock-dev libbenchmark-dev)
 if [[ "${1:-}" == "--tests" ]]; then
-    # xvfb + a small window manager for the end-to-end desktop run; clang's fuzzer runtime.
-    packages+=(xvfb xauth jwm xdotool clang libclang-rt-14-dev)
+    # xvfb + a small window manager, a session bus and the accessibility bus for the black-box
+    # desktop suite (driven from Debian's python3 through pyatspi); clang's fuzzer runtime.
+    packages+=(xvfb xauth jwm xdotool dbus-x11 at-spi2-core python3 python3-pyatspi
+               gir1.2-atspi-2.0 clang libclang-rt-14-dev)
 fi
 
 missing=()
