@@ -14,6 +14,7 @@ import time
 import tty
 
 WAIT = 30.0  # seconds for anything the program should do "at once", on a loaded machine
+pyatspi = None  # imported once the accessibility bus runs
 
 
 class Failure(AssertionError):
@@ -25,8 +26,8 @@ def check(condition, message):
         raise Failure(message)
 
 
-def wait(condition, what, timeout=WAIT, every=0.1):
-    """Polls condition() until it gives something true and returns that."""
+def wait(condition, what, timeout=WAIT):
+    """Polls condition() until it gives something true, and returns that."""
     start = time.monotonic()
     while True:
         try:
@@ -34,18 +35,17 @@ def wait(condition, what, timeout=WAIT, every=0.1):
         except Exception:  # a widget that went away while it was read
             result = None
         if result:
-            if time.monotonic() - start > 5:  # slow: worth knowing when a run fails
+            if time.monotonic() - start > 10:  # slow: worth knowing when a run fails
                 print(f"  ({time.monotonic() - start:.0f} s for {what})", flush=True)
             return result
         if time.monotonic() - start > timeout:
             raise Failure(f"waited {timeout:.0f} s for {what}")
-        time.sleep(every)
+        time.sleep(0.1)
 
 
 def frame(*args):
-    """The 10 bytes on the line for seven (or fewer, zero-padded) argument bytes, as hex."""
-    body = list(args) + [0] * (7 - len(args))
-    return " ".join(f"{b:02X}" for b in [0xF0, 0x5B, *body, 0xF7])
+    """The 10 bytes on the line for up to seven argument bytes (zero-padded), in hex."""
+    return " ".join(f"{b:02X}" for b in [0xF0, 0x5B, *args, *[0] * (7 - len(args)), 0xF7])
 
 
 def xdo(*args):
@@ -61,16 +61,35 @@ def type_text(text):
 
 
 def with_parent():
-    """For a child of the suite: end when the suite ends, however it ends."""
+    """In a child of the suite: end when the suite ends, however it ends."""
     ctypes.CDLL(None).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
+def start(argv, **kw):
+    kw = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL, **kw}
+    return subprocess.Popen(argv, preexec_fn=with_parent, **kw)
+
+
+def stop(p, group=False):
+    """Ends a process this suite started (with its children when it leads a group)."""
+    kill = (lambda s: os.killpg(p.pid, s)) if group else p.send_signal
+    with contextlib.suppress(ProcessLookupError):
+        if p.poll() is None:
+            kill(signal.SIGTERM)
+            try:
+                p.wait(5)
+            except subprocess.TimeoutExpired:
+                kill(signal.SIGKILL)
+                p.wait()
 
 
 class Desktop:
     """Xvfb, jwm, a session bus and the accessibility bus, for the whole run."""
 
-    def __init__(self):
+    def __init__(self, vx, sim):
+        global pyatspi
+        self.vx, self.sim, self.procs = vx, sim, []
         self.work = tempfile.mkdtemp(prefix="vx470-blackbox-")
-        self.procs = []
         read, write = os.pipe()
         self._start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
                      "-nolisten", "tcp"], pass_fds=(write,))
@@ -91,97 +110,99 @@ class Desktop:
             "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
             "NameHasOwner", GLib.Variant("(s)", ("org.a11y.Bus",)), None, 0, -1,
             None).unpack()[0], "the accessibility bus")
-        global pyatspi
         import pyatspi
 
     def _start(self, argv, **kw):
-        kw.setdefault("stdout", subprocess.DEVNULL)
-        p = subprocess.Popen(argv, start_new_session=True, stderr=subprocess.DEVNULL,
-                             preexec_fn=with_parent, **kw)
-        self.procs.append(p)
-        return p
+        self.procs.append(start(argv, start_new_session=True, **kw))
+        return self.procs[-1]
 
     def close(self):
         for p in reversed(self.procs):
             stop(p, group=True)
-        lock = f"/tmp/.X{self.display}-lock"
-        if os.path.exists(lock):
-            os.remove(lock)
+        with contextlib.suppress(FileNotFoundError):
+            os.remove(f"/tmp/.X{self.display}-lock")
         shutil.rmtree(self.work, ignore_errors=True)
 
 
-def stop(p, group=False):
-    """Ends a process this suite started (with its own children when group is set)."""
-    if p.poll() is None:
-        try:
-            os.killpg(p.pid, signal.SIGTERM) if group else p.terminate()
-            p.wait(5)
-        except subprocess.TimeoutExpired:
-            os.killpg(p.pid, signal.SIGKILL) if group else p.kill()
-            p.wait()
-        except ProcessLookupError:
-            pass
+def lock(device):
+    """Where the serial port's lock file of a device is kept."""
+    return "/var/lock/LCK.." + device[5:].replace("/", "_")
 
 
 class Wire:
     """A pty of our own between the program and the simulator: every frame the program writes
-    is kept with its time, whether or not the unit still listens. When the unit hangs up the
-    line, the program's end is hung up too."""
+    is kept with its time, whether or not the unit still listens, and every byte the unit
+    sends. When the unit hangs up the line, the program's end is hung up too."""
 
     def __init__(self, unit_path):
-        self.master, self.slave = os.openpty()
+        # A pty whose serial-port lock another user left behind cannot be opened: skip those.
+        taken = []
+        while not taken or os.path.exists(lock(os.ttyname(taken[-1][1]))):
+            taken.append(os.openpty())
+        self.master, self.slave = taken.pop()
+        for fd in [fd for fds in taken for fd in fds]:
+            os.close(fd)
         tty.setraw(self.slave)
         self.path = os.ttyname(self.slave)
         self.unit = os.open(unit_path, os.O_RDWR | os.O_NOCTTY)
         tty.setraw(self.unit)
-        self.frames, self.times, self._bytes = [], [], b""
-        self.inbound = bytearray()  # everything the unit sent
-        self.closed = False
+        self.frames, self.times, self.inbound, self.closed = [], [], bytearray(), False
         threading.Thread(target=self._run, daemon=True).start()
 
     def _run(self):
-        try:
+        pending = b""
+        with contextlib.suppress(OSError):  # EIO: the unit hung up, or we closed
             while not self.closed:
                 ready, _, _ = select.select([self.master, self.unit], [], [], 0.2)
                 if self.unit in ready:
-                    data = os.read(self.unit, 4096)  # EIO once the unit hangs up
+                    data = os.read(self.unit, 4096)
                     if not data:
                         break
                     self.inbound += data
                     os.write(self.master, data)
                 if self.master in ready:
                     data = os.read(self.master, 4096)
-                    self._bytes += data
-                    while len(self._bytes) >= 10:
-                        chunk, self._bytes = self._bytes[:10], self._bytes[10:]
+                    pending += data
+                    while len(pending) >= 10:
                         self.times.append(time.monotonic())
-                        self.frames.append(" ".join(f"{b:02X}" for b in chunk))
+                        self.frames.append(pending[:10].hex(" ").upper())
+                        pending = pending[10:]
                     os.write(self.unit, data)
-        except OSError:
-            pass
         self.close()
 
     def close(self):
         if not self.closed:
             self.closed = True
             for fd in (self.master, self.slave, self.unit):
-                try:
+                with contextlib.suppress(OSError):
                     os.close(fd)
-                except OSError:
-                    pass
 
 
 class Widget:
     def __init__(self, acc):
         self.acc = acc
 
-    @property
-    def name(self):
-        return self.acc.name
+    name = property(lambda self: self.acc.name)
+    value = property(lambda self: self.acc.queryValue().currentValue)
+    enabled = property(lambda self: self.has(pyatspi.STATE_ENABLED))
+    checked = property(lambda self: self.has(pyatspi.STATE_CHECKED))
+    default = property(lambda self: self.has(pyatspi.STATE_IS_DEFAULT))
+    selected = property(lambda self: self.has(pyatspi.STATE_SELECTED))
 
     @property
-    def role(self):
-        return self.acc.getRoleName()
+    def text(self):
+        try:
+            return self.acc.queryText().getText(0, -1)
+        except NotImplementedError:
+            return self.acc.name
+
+    @property
+    def message(self):
+        """The texts of a box's labels."""
+        return [w.name for w in self.all("label") if w.name]
+
+    def has(self, state):
+        return self.acc.getState().contains(state)
 
     def extents(self):
         e = self.acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -191,77 +212,30 @@ class Widget:
         x, y, w, h = self.extents()
         return int(x + w * fx), int(y + h * fy)
 
-    @property
-    def text(self):
-        try:
-            t = self.acc.queryText()
-            return t.getText(0, -1)
-        except NotImplementedError:
-            return self.acc.name
-
-    @property
-    def value(self):
-        return self.acc.queryValue().currentValue
-
-    def has(self, state):
-        return self.acc.getState().contains(state)
-
-    @property
-    def enabled(self):
-        return self.has(pyatspi.STATE_ENABLED)
-
-    @property
-    def checked(self):
-        return self.has(pyatspi.STATE_CHECKED)
-
-    @property
-    def default(self):
-        return self.has(pyatspi.STATE_IS_DEFAULT)
-
-    @property
-    def focused(self):
-        return self.has(pyatspi.STATE_FOCUSED)
-
     def find(self, name, role=None, timeout=WAIT):
-        return wait(lambda: self.lookup(name, role), f'"{name}" ({role or "any role"})',
-                    timeout)
-
-    def lookup(self, name, role=None):
+        """A descendant by accessible name (None: any) and role."""
         def match(a):
-            return a is not None and (name is None or a.name == name) and (
-                role is None or a.getRoleName() == role)
-        found = pyatspi.findDescendant(self.acc, match, True)
-        return Widget(found) if found is not None else None
+            return a is not None and name in (None, a.name) and role in (None, a.getRoleName())
+        return Widget(wait(lambda: pyatspi.findDescendant(self.acc, match, True),
+                           f'"{name}" ({role or "any role"})', timeout))
 
     def all(self, role):
         return [Widget(a) for a in pyatspi.findAllDescendants(
             self.acc, lambda a: a is not None and a.getRoleName() == role)]
 
-    def click(self, fx=0.5, fy=0.5, button=1, count=1):
+    def click(self, fx=0.5, fy=0.5, count=1):
         x, y = self.point(fx, fy)
-        xdo("mousemove", "--sync", x, y, "click", "--repeat", count, "--delay", 120, button)
-
-    def focus_by_click(self):
-        self.click()
-
-
-class Box(Widget):
-    """A message box: its title, its text and its buttons."""
-
-    @property
-    def message(self):
-        return [w.name for w in self.all("label") if w.name]
+        xdo("mousemove", x, y, "click", "--repeat", count, "--delay", 120, 1)
 
     def answer(self, button):
         self.find(button, "push button").click()
 
 
 class Program:
-    """One run of vx470 in a fresh start directory, against vx470-sim (unit=True) or with
-    the given port list."""
+    """One run of vx470 in a fresh start directory, against vx470-sim with the given options
+    (the program's only port is the tapped line), or with no unit at all."""
 
-    def __init__(self, desk, sim=(), unit=True, ports=None, prepare=None):
-        self.desk = desk
+    def __init__(self, desk, sim=(), unit=True, prepare=None):
         self.dir = tempfile.mkdtemp(dir=desk.work)
         self.cwd = os.path.join(self.dir, "run")
         os.mkdir(self.cwd)
@@ -269,70 +243,56 @@ class Program:
             prepare(self.cwd)
         self.sim = self.wire = None
         if unit:
-            self.sim = subprocess.Popen([desk.sim, *map(str, sim)], stdout=subprocess.PIPE,
-                                        stderr=subprocess.DEVNULL, text=True,
-                                        preexec_fn=with_parent)
+            self.sim = start([desk.sim, *map(str, sim)], stdout=subprocess.PIPE, text=True)
             self.wire = Wire(self.sim.stdout.readline().strip())
-            ports = self.wire.path
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", VX470_PORTS=ports or "")
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   VX470_PORTS=self.wire.path if unit else "")
         self.log = open(os.path.join(self.dir, "vx470.log"), "w")
-        self.proc = subprocess.Popen([desk.vx], cwd=self.cwd, env=env, stdout=self.log,
-                                     stderr=subprocess.STDOUT, preexec_fn=with_parent)
+        self.proc = start([desk.vx], cwd=self.cwd, env=env, stdout=self.log,
+                          stderr=subprocess.STDOUT)
         self._app = None
 
-    # -- the line
     @property
     def frames(self):
         return list(self.wire.frames) if self.wire else []
 
-    def sent(self, since=0, count=None, settle=1.5, timeout=WAIT):
-        """The frames written since index `since`: waits for `count` of them (or for any),
-        then until the line has been quiet for `settle` seconds."""
-        wait(lambda: len(self.frames) - since >= (count or 1), f"{count or 1} frame(s)", timeout)
-        last = len(self.frames)
-        quiet = time.monotonic()
+    def sent(self, since=0, count=1, settle=1.5, timeout=WAIT):
+        """The frames written from index `since` on, once there are `count` of them and the
+        line has then been quiet for `settle` seconds."""
+        wait(lambda: len(self.frames) - since >= count, f"{count} frame(s)", timeout)
+        last, quiet = len(self.frames), time.monotonic()
         while time.monotonic() - quiet < settle:
             time.sleep(0.1)
             if len(self.frames) != last:
                 last, quiet = len(self.frames), time.monotonic()
         return self.frames[since:]
 
-    # -- the windows
     def app(self):
         if self._app is None:
-            def mine():
-                for a in pyatspi.Registry.getDesktop(0):
-                    if a is not None and a.get_process_id() == self.proc.pid:
-                        return a
-            app = wait(mine, "the program on the accessibility bus", 60)
-            # Nothing here listens to the bus's events, so nothing cached would ever be renewed.
-            app.set_cache_mask(0)
+            app = wait(lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a is not None
+                                     and a.get_process_id() == self.proc.pid), None),
+                       "the program on the accessibility bus", 60)
+            app.set_cache_mask(0)  # nothing here hears the bus's events that would renew it
             self._app = Widget(app)
         return self._app
-
-    def window(self, title, role=None, timeout=WAIT):
-        """A top-level window by its title (or by any of a tuple of titles)."""
-        titles = title if isinstance(title, tuple) else (title,)
-
-        def top():
-            for a in self.app().acc:
-                if a is not None and a.name in titles and (role is None or
-                                                          a.getRoleName() == role):
-                    if a.getState().contains(pyatspi.STATE_SHOWING):
-                        return Box(a)
-        return wait(top, f'window "{title}"', timeout)
 
     def windows(self, role=None):
         """Titles of the program's windows on screen (of one role: "alert" for boxes)."""
         return [a.name for a in self.app().acc if a is not None and
-                a.getState().contains(pyatspi.STATE_SHOWING) and
-                (role is None or a.getRoleName() == role)]
+                a.getState().contains(pyatspi.STATE_SHOWING) and role in (None, a.getRoleName())]
 
-    def gone(self, title, role=None, timeout=WAIT):
-        wait(lambda: title not in self.windows(role), f'"{title}" to close', timeout)
+    def window(self, titles, role=None, timeout=WAIT):
+        titles = titles if isinstance(titles, tuple) else (titles,)
+        return Widget(wait(lambda: next(
+            (a for a in self.app().acc if a is not None and a.name in titles and
+             role in (None, a.getRoleName()) and a.getState().contains(pyatspi.STATE_SHOWING)),
+            None), f'window "{titles[0]}"', timeout))
 
     def box(self, title, timeout=WAIT):
         return self.window(title, "alert", timeout)
+
+    def gone(self, title, role=None, timeout=WAIT):
+        wait(lambda: title not in self.windows(role), f'"{title}" to close', timeout)
 
     def main(self, timeout=60):
         return self.window(("VX-470 - Remote Control Software",
@@ -355,21 +315,6 @@ class Program:
             self.sent(count=frames)
         return self
 
-    @contextlib.contextmanager
-    def closed_on_failure(self):
-        try:
-            yield self
-        except BaseException:
-            self.close()
-            raise
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
-
-    # -- the process
     def cpu(self):
         """Processor seconds the program has used."""
         with open(f"/proc/{self.proc.pid}/stat") as f:
@@ -390,10 +335,26 @@ class Program:
     def file(self, name):
         return os.path.join(self.cwd, name)
 
+    @contextlib.contextmanager
+    def closed_on_failure(self):
+        try:
+            yield self
+        except BaseException:
+            self.close()
+            raise
+
     def close(self):
         stop(self.proc)
         if self.wire:
             self.wire.close()
-        if self.sim:
             stop(self.sim)
+            with contextlib.suppress(OSError):  # a killed program leaves its port's lock
+                if open(lock(self.wire.path)).readline().strip() == str(self.proc.pid):
+                    os.remove(lock(self.wire.path))
         self.log.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
