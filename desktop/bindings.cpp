@@ -99,7 +99,7 @@ void BindScrollBar(Gate& gate, QAbstractSlider* widget, ScrollBar& bar, const QS
     // valueChanged covers arrows, paging, keys, the wheel and (with tracking) the thumb.
     QObject::connect(widget, &QAbstractSlider::valueChanged, widget,
                      [&gate, w = QPointer<QAbstractSlider>(widget), b = &bar](int value) {
-                         gate.enter([&] { b->UserSetValue(value); });
+                         gate.enter(w.data(), [&] { b->UserSetValue(value); });
                          if (!w) return;
                          const QSignalBlocker blocker(w.data());
                          showScrollBar(w.data(), *b);
@@ -111,7 +111,7 @@ void BindCheckBox(Gate& gate, QCheckBox* widget, CheckBox& box, const QString& n
     InstallView(widget, box, showCheckBox);
     QObject::connect(widget, &QCheckBox::clicked, widget,
                      [&gate, w = QPointer<QCheckBox>(widget), b = &box] {
-                         gate.enter([&] { b->UserClick(); });
+                         gate.enter(w.data(), [&] { b->UserClick(); });
                          if (!w) return;
                          const QSignalBlocker blocker(w.data());
                          w->setChecked(b->Value() != 0);
@@ -122,7 +122,7 @@ void BindButton(Gate& gate, QPushButton* widget, Button& button, const QString& 
     nameWidget(widget, button, name, FromProgramText(button.Caption));
     InstallView(widget, button, showButton);
     QObject::connect(widget, &QPushButton::clicked, widget,
-                     [&gate, b = &button] { gate.enter([&] { b->UserClick(); }); });
+                     [&gate, widget, b = &button] { gate.enter(widget, [&] { b->UserClick(); }); });
 }
 
 void BindLabel(QLabel* widget, Label& label, const QString& name) {
@@ -156,10 +156,11 @@ void BindForm(QWidget* window, Form& form) {
     });
 }
 
-bool FormAllowsClose(Gate& gate, Form& form) {
+bool FormAllowsClose(Gate& gate, Form& form, const QWidget* window) {
     if (gate.ended()) return true;
     bool refuse = false;
-    gate.enter([&] { refuse = form.QueryUnload && form.QueryUnload(); });
+    // A window the program cannot ask now (it is busy, or a box is open) stays open.
+    if (!gate.enter(window, [&] { refuse = form.QueryUnload && form.QueryUnload(); })) return false;
     return gate.ended() || !refuse;
 }
 
@@ -211,7 +212,7 @@ void TextBoxEdit::typeKeys(const QList<int>& codes) {
     const std::size_t byteLength = bytePosition(shown, start + length) - byteStart;
     QPointer<TextBoxEdit> self(this);
     TextBox* box = box_;
-    gate_->enter([&] {
+    gate_->enter(this, [&] {
         box->SetSelection(byteStart, byteLength);
         // A key handler may open a message box; later keys go to the caret it left.
         for (int code : codes) box->UserKey(code);
@@ -224,7 +225,7 @@ void TextBoxEdit::userEdited(const QString& text) {
     const std::size_t caret = bytePosition(text, cursorPosition());
     QPointer<TextBoxEdit> self(this);
     TextBox* box = box_;
-    gate_->enter([&] { box->UserEdit(ToProgramText(text), caret); });
+    gate_->enter(this, [&] { box->UserEdit(ToProgramText(text), caret); });
     // Characters without a code came back as '?', and a refused edit restores the text.
     if (self) showControl(false);
 }

@@ -54,6 +54,14 @@ void keepTitleReadable(QMessageBox& message, const QString& title) {
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// Runs a nested event loop as the gate's modal level `window` (nullptr: nothing enters).
+template <typename F>
+auto modally(Gate* gate, QWidget* window, F run) {
+    if (gate == nullptr) return run();
+    const Gate::Modal modal(*gate, window);
+    return run();
+}
+
 // What follows a closed dialog is often a long transaction that paints nothing but the
 // controls it changes: let the windows the dialog covered repaint first, or its outline
 // stays on screen until the program is idle again. No user input is taken meanwhile, and
@@ -82,7 +90,7 @@ Answer ask(const MessageBox& box) {
 }  // namespace
 
 Answer QtDialogs::show(const MessageBox& box) {
-    const Answer answer = ask(box);
+    const Answer answer = modally(gate_, nullptr, [&] { return ask(box); });
     settleAfterDialog();
     return answer;
 }
@@ -97,9 +105,11 @@ QString QtFilter(const std::string& filter) {
 }
 
 std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
-    const QString path =
-        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                     fromUtf8(request.initialFolder), QtFilter(request.filter));
+    const QString path = modally(gate_, nullptr, [&] {
+        return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
+                                            fromUtf8(request.initialFolder),
+                                            QtFilter(request.filter));
+    });
     settleAfterDialog();
     return toUtf8(path);
 }
@@ -107,9 +117,11 @@ std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
 std::string QtFileDialogs::saveFile(const FileDialogRequest& request) {
     const QFileDialog::Options options =
         request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
-                                                      fromUtf8(request.initialFolder),
-                                                      QtFilter(request.filter), nullptr, options);
+    const QString path = modally(gate_, nullptr, [&] {
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
+                                            fromUtf8(request.initialFolder),
+                                            QtFilter(request.filter), nullptr, options);
+    });
     settleAfterDialog();
     return toUtf8(path);
 }
@@ -154,7 +166,7 @@ namespace {
 template <typename Dialog, typename Form>
 void runModal(Gate* gate, Form& form) {
     Dialog dialog(*gate, form, QApplication::activeWindow());
-    dialog.exec();
+    modally(gate, &dialog, [&] { return dialog.exec(); });
     if (gate->ended()) throw ProgramEnd(gate->exitCode());
 }
 
