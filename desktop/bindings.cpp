@@ -10,17 +10,18 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "core/presets/windows1252.h"
 #include "desktop/gate.h"
 #include "desktop/program_text.h"
 
 namespace vx470::desktop {
 namespace {
 
-// Positions inside the control's text: one byte per character of the widget's text, which
-// always mirrors it (every Windows-1252 character is a single UTF-16 unit).
+// Positions inside the control's text, which is the widget's text as UTF-8.
 std::size_t bytePosition(const QString& text, int position) {
     return ToProgramText(text.left(position)).size();
+}
+int widgetPosition(const std::string& text, std::size_t bytes) {
+    return static_cast<int>(FromProgramText(std::string_view(text).substr(0, bytes)).size());
 }
 
 void showState(QWidget* w, const Control& c) {
@@ -195,10 +196,12 @@ void TextBoxEdit::showControl(bool caret) {
     const bool changed = text != this->text();
     if (changed) setText(text);
     if (caret || changed) {
+        const std::string& held = box_->Text();
+        const int start = widgetPosition(held, box_->SelStart());
         if (box_->SelLength() != 0) {
-            setSelection(static_cast<int>(box_->SelStart()), static_cast<int>(box_->SelLength()));
+            setSelection(start, widgetPosition(held, box_->SelStart() + box_->SelLength()) - start);
         } else {
-            setCursorPosition(static_cast<int>(box_->SelStart()));
+            setCursorPosition(start);
         }
     }
     showState(this, *box_);
@@ -226,7 +229,7 @@ void TextBoxEdit::userEdited(const QString& text) {
     QPointer<TextBoxEdit> self(this);
     TextBox* box = box_;
     gate_->enter(this, [&] { box->UserEdit(ToProgramText(text), caret); });
-    // Characters without a code came back as '?', and a refused edit restores the text.
+    // Characters the box cannot hold were left out, and a refused edit restores the text.
     if (self) showControl(false);
 }
 
@@ -250,7 +253,7 @@ void TextBoxEdit::keyPressEvent(QKeyEvent* event) {
                 codes.clear();
                 break;
             }
-            codes.append(ToWindows1252(c));
+            codes.append(static_cast<int>(c));
         }
     }
     if (codes.isEmpty()) {
@@ -259,6 +262,8 @@ void TextBoxEdit::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     typeKeys(codes);
+    // As in any line edit, Enter then goes on to the window: a dialog's default button.
+    if (codes.size() == 1 && codes.front() == Key::Enter) event->ignore();
 }
 
 void TextBoxEdit::inputMethodEvent(QInputMethodEvent* event) {
@@ -269,9 +274,11 @@ void TextBoxEdit::inputMethodEvent(QInputMethodEvent* event) {
         return;
     }
     QList<int> codes;
-    for (char32_t c : event->commitString().toUcs4()) codes.append(ToWindows1252(c));
+    for (char32_t c : event->commitString().toUcs4()) codes.append(static_cast<int>(c));
     event->accept();
     typeKeys(codes);
+    // As in any line edit, Enter then goes on to the window: a dialog's default button.
+    if (codes.size() == 1 && codes.front() == Key::Enter) event->ignore();
 }
 
 }  // namespace vx470::desktop

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -12,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "desktop/bindings.h"
 #include "desktop/gate.h"
@@ -64,6 +66,21 @@ QLabel* heading(const Label& label, QWidget* parent) {
     return l;
 }
 
+// Hands a widget's key presses to `handle` first; true means handled.
+class KeyHandler final : public QObject {
+  public:
+    KeyHandler(QObject* parent, std::function<bool(const QKeyEvent&)> handle)
+        : QObject(parent), handle_(std::move(handle)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::KeyPress && handle_(*static_cast<QKeyEvent*>(event));
+    }
+
+  private:
+    std::function<bool(const QKeyEvent&)> handle_;
+};
+
 }  // namespace
 
 void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Label& numbers) {
@@ -93,6 +110,13 @@ void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Labe
                      [widget, &list, enter](QTreeWidgetItem* item) {
                          enter([&] { list.UserDoubleClick(widget->indexOfTopLevelItem(item)); });
                      });
+    // Enter on a row is its double click: the row the list shows is the one it acts on.
+    auto* keys = new KeyHandler(widget, [widget, &list, enter](const QKeyEvent& key) {
+        if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return false;
+        enter([&] { list.UserDoubleClick(list.ListIndex()); });
+        return true;
+    });
+    widget->installEventFilter(keys);
 }
 
 void BindDialogForm(QDialog* dialog, Form& form) {
@@ -201,6 +225,7 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     auto* cancel = new QPushButton(this);
     BindButton(gate, store, form.Command1[1]);
     BindButton(gate, cancel, form.Command1[0]);
+    store->setDefault(true);
     buttons->addStretch();
     buttons->addWidget(store);
     buttons->addWidget(cancel);

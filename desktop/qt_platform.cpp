@@ -3,12 +3,19 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "core/program_end.h"
 #include "desktop/gate.h"
@@ -140,6 +147,16 @@ ScreenSize QtHost::screenSize() {
 
 std::string QtHost::currentDirectory() {
     return toUtf8(QDir::currentPath());
+}
+
+bool QtHost::flushToDisk(const std::string& path) {
+    QFile file(fromUtf8(path));
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
 }
 
 void QtHost::setTimer(TimerId timer, int intervalMs) {

@@ -45,6 +45,7 @@ class QtHost final : public QObject, public Host {
     ScreenSize screenSize() override;
     std::string currentDirectory() override;
     void setTimer(TimerId timer, int intervalMs) override;
+    bool flushToDisk(const std::string& path) override;
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
 

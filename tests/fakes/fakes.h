@@ -108,6 +108,8 @@ class FakeHost final : public Host {
     std::string directory = ".";
     // Interval of each timer as last set; 0 = stopped.
     std::map<TimerId, int> timers;
+    // Files the program asked to put onto the disk.
+    std::vector<std::string> flushed;
     // Act on a modal dialog while it is "open"; it must end by unloading the form.
     std::function<void(FrmRead&)> onRead;
     std::function<void(FrmStore&)> onStore;
@@ -116,6 +118,10 @@ class FakeHost final : public Host {
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
     void setTimer(TimerId timer, int intervalMs) override { timers[timer] = intervalMs; }
+    bool flushToDisk(const std::string& path) override {
+        flushed.push_back(path);
+        return true;
+    }
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
 };

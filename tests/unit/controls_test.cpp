@@ -56,7 +56,7 @@ TEST(Controls, TypedKeysGoThroughKeyPressAtTheCaret) {
     box.UserKey('9');
     EXPECT_EQ(box.Text(), "19?");
     box.SetSelection(1, 0);
-    for (int key : {8, 13, 300}) box.UserKey(key);  // Backspace; Enter and junk insert nothing
+    for (int key : {8, 13, 0x110000}) box.UserKey(key);  // Backspace; Enter and junk insert nothing
     EXPECT_EQ(box.Text(), "9?");
     box.MaxLength = 3;
     box.UserType("abcd");

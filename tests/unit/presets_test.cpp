@@ -1,6 +1,5 @@
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
-#include "core/presets/windows1252.h"
 #include "core/program_end.h"
 #include "tests/unit/program_fixture.h"
 
@@ -147,7 +146,8 @@ TEST_F(Presets, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {
     program.channels.image[160] = 0xA5;
     program.channels.image[3] = 0x42;  // a device byte the editor never decodes
     const PresetImage saved = program.channels.image;
-    const auto file = dir.path() / "live.Fbk";
+    std::filesystem::create_directory(dir.path() / "Preset");
+    const auto file = dir.path() / "Preset" / "live.Fbk";
     p.fileDialogs.paths = {file.string(), file.string()};
     click(1);
     EXPECT_EQ(readFile(file), Bytes(saved.begin(), saved.end()));
@@ -197,30 +197,6 @@ TEST_F(Presets, MissingFileCancelAndLinkedLoad) {
     click(1);
     click(0);
     EXPECT_EQ(std::pair(program.channels.LinkChannels, eq().Check2.Value()), std::pair(0, 0));
-}
-
-TEST_F(Presets, AFailedSaveKeepsTheOldFileAndSaysSo) {
-    const auto file = dir.path() / "keep.Fbk";
-    writeFile(file, Bytes(300, 9));
-    // A directory where the temporary file should go makes the write fail.
-    std::filesystem::create_directory(dir.path() / "keep.Fbk.saving");
-    p.fileDialogs.paths = {file.string()};
-    click(1);
-    EXPECT_EQ(readFile(file), Bytes(300, 9));
-    EXPECT_EQ(boxes(true), Texts{" Error:  File not saved. Try again. (!) [OK]"});
-    std::filesystem::remove(dir.path() / "keep.Fbk.saving");
-    p.fileDialogs.paths = {file.string()};
-    click(1);
-    EXPECT_EQ(readFile(file).size(), 161u);
-}
-
-TEST(Windows1252, NamesTravelAsSingleBytesBothWays) {
-    const std::pair<char32_t, int> codes[] = {{U'A', 'A'},  {U'é', 0xE9}, {U'€', 0x80},
-                                              {U'Ÿ', 0x9F}, {U'中', '?'}, {U'\U0001F600', '?'}};
-    for (auto [c, b] : codes) EXPECT_EQ(ToWindows1252(c), b) << b;
-    for (int b = 0; b < 256; ++b)
-        EXPECT_EQ(ToWindows1252(FromWindows1252(static_cast<std::uint8_t>(b))), b) << b;
-    EXPECT_EQ(FromWindows1252(0x99), U'™');
 }
 
 }  // namespace
