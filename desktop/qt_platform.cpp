@@ -111,26 +111,33 @@ QString QtFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
-    const QString path = modally(gate_, nullptr, [&] {
-        return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                            fromUtf8(request.initialFolder),
-                                            QtFilter(request.filter));
-    });
+namespace {
+
+// The dialog opens in the request's folder with an empty name; a name typed in comes back
+// whether or not that file is there, so the program answers a missing one in its own words.
+std::string chooseFile(Gate* gate, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(QtFilter(request.filter).split(QStringLiteral(";;")));
+    dialog.setDirectory(fromUtf8(request.initialFolder));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite,
+                     mode != QFileDialog::AcceptSave || !request.confirmOverwrite);
+    const int result = modally(gate, nullptr, [&] { return dialog.exec(); });
     settleAfterDialog();
-    return toUtf8(path);
+    const QStringList chosen = dialog.selectedFiles();
+    return result == QDialog::Accepted && !chosen.isEmpty() ? toUtf8(chosen.first())
+                                                            : std::string();
+}
+
+}  // namespace
+
+std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
+    return chooseFile(gate_, request, QFileDialog::AcceptOpen);
 }
 
 std::string QtFileDialogs::saveFile(const FileDialogRequest& request) {
-    const QFileDialog::Options options =
-        request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    const QString path = modally(gate_, nullptr, [&] {
-        return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
-                                            fromUtf8(request.initialFolder),
-                                            QtFilter(request.filter), nullptr, options);
-    });
-    settleAfterDialog();
-    return toUtf8(path);
+    return chooseFile(gate_, request, QFileDialog::AcceptSave);
 }
 
 void QtHost::attach(Program& program, Gate& gate) {
