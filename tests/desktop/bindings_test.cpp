@@ -55,5 +55,40 @@ TEST_F(BindingsTest, ProgramChangesShowQuietlyAndUserInputGoesThroughTheControl)
     box.SetText("7");
 }
 
+// While an entry runs, only the widgets of the modal form on top may enter, and none while a
+// box is open over it; a widget that was refused shows the program's value again.
+TEST_F(BindingsTest, OneEntryAtATimeAndOnlyTheModalFormsOwnWidgets) {
+    ScrollBar bar(0, 45);
+    Button inDialog, outside;
+    int clicks = 0;
+    inDialog.Click = outside.Click = [&] { ++clicks; };
+    auto* w = new QScrollBar(Qt::Horizontal, window.get());
+    BindScrollBar(gate, w, bar);
+    QDialog dialog;
+    auto* own = new QPushButton(&dialog);
+    auto* other = new QPushButton(window.get());
+    BindButton(gate, own, inDialog);
+    BindButton(gate, other, outside);
+    QMainWindow closing;
+    bool closed = false;
+    gate.enter(nullptr, [&] {
+        w->setValue(7);  // a scroll bar repeating on its own
+        EXPECT_EQ(std::pair(bar.Value(), w->value()), std::pair(0, 0));
+        const Gate::Modal form(gate, &dialog);
+        own->click();
+        other->click();
+        {
+            const Gate::Modal box(gate, nullptr);
+            own->click();
+        }
+        Form f;
+        f.QueryUnload = [&] { return closed = true, false; };
+        EXPECT_FALSE(FormAllowsClose(gate, f, &closing));  // a window the program cannot ask
+    });
+    EXPECT_EQ(std::pair(clicks, closed), std::pair(1, false));
+    w->setValue(7);
+    EXPECT_EQ(bar.Value(), 7);
+}
+
 }  // namespace
 }  // namespace vx470::desktop
