@@ -11,7 +11,6 @@
 #include "core/program.h"
 #include "core/shell/tables.h"
 #include "tests/fakes/fakes.h"
-#include "tests/unit/mini_unit.h"
 
 namespace vx470::fuzz {
 

@@ -1,0 +1,322 @@
+// The pieces below the program: controls, converters, tables, the canvas and the graph.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <set>
+#include <tuple>
+#include <utility>
+
+#include "core/controls/controls.h"
+#include "core/graph/response_graph.h"
+#include "core/link/converters.h"
+#include "core/model/channel_state.h"
+#include "core/shell/tables.h"
+
+namespace vx470 {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(Controls, ValuesStayInRangeChangesRaiseEventsAndADisabledFrameIgnoresTheUser) {
+    Frame frame;
+    ScrollBar bar(0, 45);
+    CheckBox box;
+    TextBox text;
+    ListBox list;
+    list.AddItem("a");
+    int events = 0;
+    bar.Change = box.Click = list.DblClick = [&] { ++events; };
+    for (int v : {10, 10, 99, -3}) bar.SetValue(v);
+    EXPECT_EQ(bar.Value(), 0);
+    box.UserClick();
+    box.SetValue(1);
+    EXPECT_EQ(events, 4);  // 10, 45, 0 and the click
+    for (Control* c : std::initializer_list<Control*>{&bar, &box, &text, &list})
+        c->SetContainer(&frame);
+    frame.SetEnabled(false);
+    bar.UserSetValue(2);
+    box.UserClick();
+    text.UserType("12");
+    text.UserEdit("34", 2);
+    list.UserDoubleClick(0);
+    EXPECT_EQ(std::tuple(bar.Value(), box.Value(), text.Text(), events),
+              std::tuple(0, 1, "", 4));
+    bar.SetValue(2);  // code still can
+    EXPECT_EQ(bar.Value(), 2);
+}
+
+TEST(Controls, TypedKeysGoThroughKeyPressAtTheCaret) {
+    TextBox box;
+    box.KeyPress = [](int key) { return key == 'x' ? 0 : key == 'y' ? '?' : key; };
+    box.UserType("12x3y");
+    EXPECT_EQ(box.Text(), "123?");
+    box.SetSelection(1, 2);
+    box.UserKey('9');
+    EXPECT_EQ(box.Text(), "19?");
+    box.SetSelection(1, 0);
+    for (int key : {8, 13, 300}) box.UserKey(key);  // Backspace; Enter and junk insert nothing
+    EXPECT_EQ(box.Text(), "9?");
+    box.MaxLength = 3;
+    box.UserType("abcd");
+    EXPECT_EQ(box.Text(), "a9?");
+    box.Locked = true;
+    box.UserEdit("zz", 2);
+    EXPECT_EQ(box.Text(), "a9?");
+}
+
+TEST(Numbers, OnlyPlainNumbersParseAndNumbersPrintWithoutTrailingZeros) {
+    EXPECT_EQ(ParseNumber(" -45 "), -45.0);
+    EXPECT_EQ(ParseNumber("247.90"), 247.9);
+    for (const char* junk : {"", "-", "+", "1-2", "?", "12?", "1e5", "1.2.3", " ", "0x10", "."})
+        EXPECT_FALSE(ParseNumber(junk).has_value()) << junk;
+    EXPECT_GT(*ParseNumber(std::string(400, '9')), 1e300);
+    EXPECT_EQ((std::vector{FormatNumber(20.05), FormatNumber(20000), FormatNumber(-0.0)}),
+              (std::vector<std::string>{"20.05", "20000", "0"}));
+}
+
+// The grid is transcribed, not computed: a slip shifts every code after it. Its ordering and
+// ends are checked at compile time; the first cases are the landmarks the program relies on.
+TEST(FrequencySearch, NearestEntryLowerOnTiesEndsOutside) {
+    constexpr int kLandmarks = 9;
+    const std::pair<double, int> cases[] = {
+        {20, 0},          {20.05, 1},     {247.9, 266},     {993.6, 412}, {1003, 413},
+        {2008, 486},      {19859, 727},   {19900, 728},     {20000, 729}, {1000, 413},
+        {995, 412},       {1017, 414},  // half-way between 1012 and 1022
+        {19879.5, 727},   {19950, 728},   {19950.001, 729}, {5, 0},       {25000, 729},
+        {kInf, 729},      {kNaN, 0}};
+    ASSERT_EQ(FrequencyGrid.size(), 730u);
+    for (int k = 0; k < static_cast<int>(std::size(cases)); ++k) {
+        const auto [hz, index] = cases[k];
+        const double grid = FrequencyGrid[static_cast<std::size_t>(index)];
+        EXPECT_EQ(FrequencyToIndex(hz), index) << hz;
+        EXPECT_EQ(SnapToFrequencyGrid(hz), grid) << hz;
+        if (k < kLandmarks) {
+            EXPECT_EQ(grid, hz);
+        }
+    }
+}
+
+TEST(GainAndSensitivity, NearestWholeValueLowerOnTies) {
+    const std::pair<double, int> gains[] = {{0, 45},    {-45, 0}, {-10.5, 34}, {-10.4, 35},
+                                            {-0.5, 44}, {3, 45},  {-50, 0}};
+    for (auto [db, code] : gains) EXPECT_EQ(GainToIndex(db), code) << db;
+    const std::pair<double, int> sensitivities[] = {{-7, 1}, {0, 1}, {7.5, 7}, {7.51, 8}, {20, 16}};
+    for (auto [x, s] : sensitivities) EXPECT_EQ(NearestSensitivity(x), s) << x;
+}
+
+TEST(PutLongBE, BigEndianRoundedHalfToEvenAndBounded) {
+    ByteScratchBuffer s{};
+    const std::tuple<double, int, int> cases[] = {
+        {266, 1, 10}, {729, 2, 217}, {3999, 0x0F, 0x9F}, {10.5, 0, 10}, {11.5, 0, 12}};
+    for (auto [x, high, low] : cases) {
+        PutLongBE(x, 0, s);
+        EXPECT_EQ(std::tuple(s[2], s[3]), std::tuple(high, low)) << x;
+    }
+    s.fill(7);
+    PutLongBE(1, 37, s);  // would run past the 40 bytes: nothing is written
+    EXPECT_EQ(s[39], 7);
+}
+
+TEST(Tables, TheDefaultImageIsOneBlockForBothChannelsWithNotchesAfterEachHead) {
+    for (std::size_t i = 0; i < 80; ++i) EXPECT_EQ(DefaultImage[i], DefaultImage[i + 80]) << i;
+    for (int n = 0; n < kNotches; ++n) {
+        const auto r = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(n)]);
+        EXPECT_EQ(r, ChannelOfNotch(n) * 80 + 28 + 4 * FilterOfNotch(n)) << n;
+        // 0 dB at 247.9 Hz, Q 1/10
+        EXPECT_EQ((std::vector<int>(DefaultImage.begin() + r, DefaultImage.begin() + r + 4)),
+                  (std::vector{45, 1, 10, 2}))
+            << n;
+    }
+    EXPECT_TRUE(std::all_of(DefaultImage.begin() + 20, DefaultImage.begin() + 28,
+                            [](auto b) { return b == 0; }));
+    EXPECT_EQ(std::tuple(DefaultImage[17], DefaultImage[156], DefaultImage[159], PartnerNotch(3),
+                         PartnerNotch(15)),
+              std::tuple(36, 11, 6, 15, 3));
+}
+
+TEST(CompareChannels, AnyBlockByteCountsButTheSpareByteDoesNot) {
+    ChannelState s;
+    std::copy(DefaultImage.begin(), DefaultImage.end(), s.image.begin());
+    s.image[160] = 99;
+    s.CompareChannels();
+    EXPECT_FALSE(s.ChannelsDiffer);
+    for (std::size_t i : {80u, 159u}) {  // the first (never decoded) and the last byte of Right
+        s.image[i] ^= 1;
+        s.CompareChannels();
+        EXPECT_TRUE(s.ChannelsDiffer) << i;
+        s.image[i] ^= 1;
+    }
+}
+
+using Points = std::set<std::pair<int, int>>;
+constexpr Canvas::Rgb kRed{255, 0, 0}, kBlue{0, 0, 255};
+
+// Every pixel that differs from an untouched canvas, moved by (-dx, -dy) and kept if still on it.
+Points painted(const Canvas& c, int dx = 0, int dy = 0) {
+    const Canvas blank;
+    Points out;
+    for (int y = dy; y < Canvas::Height + std::min(dy, 0); ++y)
+        for (int x = dx; x < Canvas::Width + std::min(dx, 0); ++x)
+            if (x >= 0 && y >= 0 && !(c.Pixel(x, y) == blank.Pixel(x, y))) out.insert({x - dx, y - dy});
+    return out;
+}
+bool sameBits(const Canvas& a, const Canvas& b) {
+    return std::memcmp(a.Bits(), b.Bits(), 4 * Canvas::Width * Canvas::Height) == 0;
+}
+void line(Canvas& c, int x0, int y0, int x1, int y1) {
+    c.MoveTo(x0, y0);
+    c.LineTo(x1, y1);
+}
+
+TEST(Canvas, OnAGreyGridLinesLeaveTheirEndPixelClipAtTheEdgesAndClearRemovesThem) {
+    Canvas c;
+    for (int row : {0, 64, 95, 127, 159, 191}) EXPECT_EQ(c.Pixel(10, row), Canvas::GridLine);
+    for (int column : {134, 326, 517}) EXPECT_EQ(c.Pixel(column, 10), Canvas::GridLine);
+    EXPECT_EQ(c.Pixel(10, 32), Canvas::ZeroDbLine);
+    for (int i = 0; i < Canvas::Width * Canvas::Height; ++i) {
+        const auto p = c.Pixel(i % Canvas::Width, i / Canvas::Width);  // red and blue stand out
+        ASSERT_TRUE(p.r == p.g && p.g == p.b && p.r >= 150) << i;
+    }
+    auto revision = c.Revision();
+    c.SetPenColor(kRed);
+    c.MoveTo(10, 10);
+    for (auto [x, y] : {std::pair{20, 10}, {20, 40}, {10, 50}, {10, 50}}) c.LineTo(x, y);
+    line(c, -100, 60, 700, 60);
+    line(c, 300, -5, 300, 500);
+    line(c, INT_MIN, INT_MIN, INT_MAX, INT_MAX);
+    c.LineTo(INT_MIN, INT_MAX);
+    Points expected;
+    for (int k = 0; k < 10; ++k) expected.insert({{10 + k, 10}, {20 - k, 40 + k}});
+    for (int k = 10; k < 40; ++k) expected.insert({20, k});
+    for (int k = 0; k < Canvas::Width; ++k) expected.insert({k, 60});
+    for (int k = 0; k < Canvas::Height; ++k) expected.insert({{300, k}, {k, k}});
+    EXPECT_EQ(painted(c), expected);
+    EXPECT_EQ(c.Bits()[10 * Canvas::Width + 10], 0xFFFF0000u);
+    EXPECT_EQ(std::pair(c.Pixel(-1, 0), c.Pixel(0, Canvas::Height)),
+              std::pair(Canvas::Paper, Canvas::Paper));
+    EXPECT_NE(std::exchange(revision, c.Revision()), c.Revision());
+    c.Clear();
+    EXPECT_NE(c.Revision(), revision);
+    EXPECT_TRUE(sameBits(c, Canvas{}));
+}
+
+TEST(Canvas, ClippedLineKeepsThePixelsOfTheSameLineDrawnInside) {
+    // Each line, and a shift (dx, dy) that brings it fully onto the surface.
+    const int lines[][6] = {{-37, 5, 63, 150, 200, 0},  {63, 150, -37, 5, 200, 0},
+                            {110, 30, 10, -40, 0, 100}, {560, 180, 700, 100, -300, 0},
+                            {5, 170, 90, 260, 0, -80},  {550, -25, 590, 150, -100, 25}};
+    for (const auto& l : lines) {
+        Canvas clipped, inside;
+        line(clipped, l[0], l[1], l[2], l[3]);
+        line(inside, l[0] + l[4], l[1] + l[5], l[2] + l[4], l[3] + l[5]);
+        const Points expected = painted(inside, l[4], l[5]);
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(painted(clipped), expected) << l[0] << "," << l[1] << " " << l[2] << "," << l[3];
+    }
+}
+
+class ResponseGraphTest : public ::testing::Test {
+  protected:
+    void draw(int n, double f, double gain, double q) {
+        std::tie(model.NotchFrequency[n], model.NotchGainDb[n], model.NotchQ[n]) =
+            std::tuple(f, gain, q);
+        graph.DrawNotchResponse(n);
+    }
+    // The lowest painted row of a column, or -1.
+    int bottomRow(int ch, int column) const {
+        int bottom = -1;
+        for (auto [x, y] : painted(graph.Picture1[ch])) bottom = x == column ? y : bottom;
+        return bottom;
+    }
+
+    ChannelModel model;
+    ResponseGraph graph{model};
+};
+
+TEST_F(ResponseGraphTest, ZeroDbCurvesAreFlatOnRow32InTheirColoursAndLevelsBeyondTheEndsClip) {
+    EXPECT_NEAR(graph.PixelsPerDecade, 191.6666666666667, 1e-12);
+    for (int n = 0; n < kNotches; ++n) draw(n, 1003, 0, 2);
+    for (int ch = 0; ch < kChannels; ++ch) {
+        for (int x = 1; x < 575; ++x) ASSERT_EQ(graph.Picture1[ch].Pixel(x, 32), ch ? kBlue : kRed);
+        // Only the lead-in from off the surface may touch column 0 off the line.
+        for (auto [x, y] : painted(graph.Picture1[ch])) EXPECT_TRUE(y == 32 || x == 0);
+    }
+    ResponseGraph fresh{model};  // never-computed contributions are 0 too
+    fresh.RedrawAllResponses();
+    for (int ch : {0, 1}) EXPECT_TRUE(sameBits(fresh.Picture1[ch], graph.Picture1[ch])) << ch;
+
+    graph.ChannelResponse[0].fill(10);
+    graph.ChannelResponse[1].fill(-50);
+    graph.RedrawAllResponses();
+    EXPECT_EQ(std::pair(graph.Picture1[0].Pixel(300, 0), graph.Picture1[1].Pixel(300, 191)),
+              std::pair(kRed, kBlue));
+    for (int n : {0, 1, 2}) draw(n, 1003, -45, 3);
+    EXPECT_EQ(graph.ChannelResponse[0][413], -135.0);
+    EXPECT_EQ(bottomRow(0, 326), -1);  // the curve leaves through the bottom edge there
+    EXPECT_EQ(graph.Picture1[0].Pixel(100, 32), kRed);
+}
+
+TEST_F(ResponseGraphTest, ADeepWideNotchIsComputedAloneAndRedrawsOnlyItsChannel) {
+    draw(3, 1003, -45, 3);
+    EXPECT_EQ(graph.NotchResponse[3][413], -45.0);
+    EXPECT_NEAR(graph.NotchResponse[3][412], -44.19, 0.005);  // 993.6 Hz
+    EXPECT_NEAR(graph.NotchResponse[3][486], -0.38, 0.005);   // 2008 Hz
+    EXPECT_EQ(graph.ChannelResponse[0], graph.NotchResponse[3]);
+    EXPECT_EQ(bottomRow(0, 326), 175);
+    draw(3, 1003, -45, 0);
+    EXPECT_NEAR(graph.NotchResponse[3][412], -9.75, 0.005);
+
+    draw(1, 500, -20, 1);
+    draw(13, 5000, -30, 2);
+    const auto notch1 = graph.NotchResponse[1], notch3 = graph.NotchResponse[3];
+    const Canvas right = graph.Picture1[1];
+    model.NotchGainDb[1] = -45;  // changed in the model but not redrawn
+    draw(0, 2000, -10, 3);
+    for (std::size_t i = 0; i < kFrequencyCount; ++i)
+        ASSERT_DOUBLE_EQ(graph.ChannelResponse[0][i],
+                         graph.NotchResponse[0][i] + notch1[i] + notch3[i]);
+    EXPECT_EQ(graph.Picture1[1].Revision(), right.Revision());
+    for (bool redrawn : {false, true}) {
+        if (redrawn) graph.RedrawAllResponses();
+        EXPECT_EQ(graph.NotchResponse[1], notch1) << redrawn;
+        EXPECT_TRUE(sameBits(graph.Picture1[1], right)) << redrawn;
+    }
+}
+
+TEST_F(ResponseGraphTest, BadValuesNeverCrashOrPoisonTheSum) {
+    const ResponseGraph::Curve zero{};
+    for (auto [f, gain] : {std::pair{kNaN, -45.0},
+                           {kInf, -45.0},
+                           {-kInf, -45.0},
+                           {0.0, -45.0},
+                           {-5.0, -45.0},
+                           {1003.0, kNaN}}) {
+        draw(0, f, gain, 3);
+        EXPECT_EQ(graph.NotchResponse[0], zero) << f << " " << gain;
+    }
+    // Q codes beyond the table take its ends.
+    for (auto [n, q] : {std::pair{0, 3.0}, {1, 9.0}, {2, 0.0}, {3, kNaN}}) draw(n, 1003, -45, q);
+    EXPECT_EQ(graph.NotchResponse[1], graph.NotchResponse[0]);
+    EXPECT_EQ(graph.NotchResponse[3], graph.NotchResponse[2]);
+    // Infinite gains of both signs meet in a NaN sum, drawn as 0 dB.
+    draw(12, 1003, -kInf, 3);
+    draw(13, 1003, kInf, 3);
+    EXPECT_EQ(graph.Picture1[1].Pixel(326, 32), kBlue);
+
+    const auto revisions = std::pair{graph.Picture1[0].Revision(), graph.Picture1[1].Revision()};
+    for (int n : {-1, kNotches}) graph.DrawNotchResponse(n);
+    for (auto [i, ch] : {std::pair{0, 2}, {-1, 0}, {static_cast<int>(kFrequencyCount), 1}})
+        graph.PlotResponsePoint(i, ch);
+    EXPECT_EQ(revisions, std::pair(graph.Picture1[0].Revision(), graph.Picture1[1].Revision()));
+    for (double scale : {kNaN, kInf, 1e300}) {
+        graph.PixelsPerDecade = scale;
+        graph.RedrawAllResponses();
+    }
+}
+
+}  // namespace
+}  // namespace vx470
