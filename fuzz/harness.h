@@ -86,6 +86,5 @@ const std::filesystem::path& ScratchDir();
 // Writes `name` in ScratchDir() and returns its path.
 std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
                                        std::size_t size);
-Bytes ReadFile(const std::filesystem::path& path);
 
 }  // namespace vx470::fuzz

@@ -121,23 +121,6 @@ TEST(PutLongBE, BigEndianRoundedHalfToEvenAndBounded) {
     EXPECT_EQ(s[39], 7);
 }
 
-TEST(Tables, TheDefaultImageIsOneBlockForBothChannelsWithNotchesAfterEachHead) {
-    for (std::size_t i = 0; i < 80; ++i) EXPECT_EQ(DefaultImage[i], DefaultImage[i + 80]) << i;
-    for (int n = 0; n < kNotches; ++n) {
-        const auto r = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(n)]);
-        EXPECT_EQ(r, ChannelOfNotch(n) * 80 + 28 + 4 * FilterOfNotch(n)) << n;
-        // 0 dB at 247.9 Hz, Q 1/10
-        EXPECT_EQ((std::vector<int>(DefaultImage.begin() + r, DefaultImage.begin() + r + 4)),
-                  (std::vector{45, 1, 10, 2}))
-            << n;
-    }
-    EXPECT_TRUE(std::all_of(DefaultImage.begin() + 20, DefaultImage.begin() + 28,
-                            [](auto b) { return b == 0; }));
-    EXPECT_EQ(std::tuple(DefaultImage[17], DefaultImage[156], DefaultImage[159], PartnerNotch(3),
-                         PartnerNotch(15)),
-              std::tuple(36, 11, 6, 15, 3));
-}
-
 TEST(CompareChannels, AnyBlockByteCountsButTheSpareByteDoesNot) {
     ChannelState s;
     std::copy(DefaultImage.begin(), DefaultImage.end(), s.image.begin());

@@ -223,11 +223,10 @@ TEST_F(ChannelOps, ApplyClampsWhatNoControlCanHoldSendsEveryNotchThenEachChannel
     for (auto [at, byte, kept] : clamps) EXPECT_EQ(image(static_cast<int>(at)), kept) << at;
     const auto f = frames();
     ASSERT_EQ(f.size(), 24u + 12u);
-    for (std::size_t n = 0; n < 24; ++n)
-        EXPECT_EQ(Bytes(f[n].begin() + 2, f[n].begin() + 5), (Bytes{7, Bytes::value_type(n / 12),
-                                                                    Bytes::value_type(n % 12)}))
-            << n;
-    EXPECT_EQ(f[1], frame({7, 0, 1, 2, 217, 2, 45}));
+    // The notches first, in order (their frames are checked against the file by the preset
+    // file fuzz target), then each channel's section and release frames.
+    EXPECT_EQ(std::tuple(f[0][3], f[0][4], f[1], f[23][3], f[23][4]),
+              std::tuple(0, 0, frame({7, 0, 1, 2, 217, 2, 45}), 1, 11));
     const Bytes left = frame({10, 1, 1, 2, 1, 6, 0}), release = frame({49, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(FrameList(f.begin() + 24, f.begin() + 30),
               (FrameList{left, left, left, left, release, release}));
