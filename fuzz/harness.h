@@ -11,7 +11,6 @@
 #include "core/program.h"
 #include "core/shell/tables.h"
 #include "tests/fakes/fakes.h"
-#include "tests/unit/mini_unit.h"
 
 namespace vx470::fuzz {
 
@@ -87,6 +86,5 @@ const std::filesystem::path& ScratchDir();
 // Writes `name` in ScratchDir() and returns its path.
 std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
                                        std::size_t size);
-Bytes ReadFile(const std::filesystem::path& path);
 
 }  // namespace vx470::fuzz

@@ -60,8 +60,23 @@ TEST(UnitFraming, ResynchronisesAfterGarbage) {
     EXPECT_EQ(b.unit.receivedFrames(), (std::vector<Frame>{frame(0), frame(0)}));
 }
 
-TEST(UnitReplies, EachCommandGetsItsReply) {
+TEST(UnitReplies, FieldsOutOfRangeChangeNothingAndEachCommandGetsItsReply) {
+    EXPECT_THROW(Unit(Config{.userPresets = {4}}), std::invalid_argument);
     Bench b(Config{.userPresets = {5}});
+    const Memory memory = b.unit.memory();
+    const Image image = b.unit.runningImage();
+    const std::uint8_t x = 0xFF;
+    for (const Frame& f :
+         {frame(17, 0x10, 0, 0, 1), frame(17, x, x, x, x, x, x), frame(7, 2, 0, 1, 10, 2, 30),
+          frame(7, 0, 12, 1, 10, 2, 30), frame(7, 0, 0, 2, 218, 2, 30),
+          frame(7, 0, 0, 1, 10, 4, 30), frame(7, 0, 0, 1, 10, 2, 46), frame(7, x, x, x, x, x, x),
+          frame(10, 3, 1, 1, 1, 1, 1), frame(10, 0, x, x, x, x, x), frame(49, 2, 0, 0, 1, 1),
+          frame(16, x, x, x, x, x, x)}) {
+        EXPECT_EQ(b.send(f).size(), 10u) << int(f[2]);
+    }
+    EXPECT_EQ(b.unit.memory(), memory);
+    EXPECT_EQ(b.unit.runningImage(), image);
+    EXPECT_FALSE(b.unit.searching());
     const std::pair<Frame, Bytes> cases[] = {
         {frame(0), kProbeReply},
         {frame(15, 1, 2, 3, 4, 5, 6), {0xF0, 0x5B, 15, 0x5B, 1, 2, 4, 5, 6, 0xF7}},
@@ -168,25 +183,6 @@ TEST(UnitPaced, BytesTravelAt4800Baud) {
     ASSERT_EQ(times.size(), 160u);
     EXPECT_NEAR(Seconds(times.front() - sent).count(), 11 / 480.0, 1e-6);  // 10 bytes in, 1 out
     EXPECT_NEAR(Seconds(times.back() - times.front()).count(), 159 / 480.0, 1e-6);
-}
-
-TEST(UnitRobustness, FieldsOutOfRangeAreAnsweredAndChangeNothing) {
-    Bench b;
-    const Memory memory = b.unit.memory();
-    const Image image = b.unit.runningImage();
-    const std::uint8_t x = 0xFF;
-    for (const Frame& f :
-         {frame(17, 0x10, 0, 0, 1), frame(17, x, x, x, x, x, x), frame(7, 2, 0, 1, 10, 2, 30),
-          frame(7, 0, 12, 1, 10, 2, 30), frame(7, 0, 0, 2, 218, 2, 30),
-          frame(7, 0, 0, 1, 10, 4, 30), frame(7, 0, 0, 1, 10, 2, 46), frame(7, x, x, x, x, x, x),
-          frame(10, 3, 1, 1, 1, 1, 1), frame(10, 0, x, x, x, x, x), frame(49, 2, 0, 0, 1, 1),
-          frame(16, x, x, x, x, x, x)}) {
-        EXPECT_EQ(b.send(f).size(), 10u) << int(f[2]);
-    }
-    EXPECT_EQ(b.unit.memory(), memory);
-    EXPECT_EQ(b.unit.runningImage(), image);
-    EXPECT_FALSE(b.unit.searching());
-    EXPECT_THROW(Unit(Config{.userPresets = {4}}), std::invalid_argument);
 }
 
 TEST(Options, OptionsReachTheConfigAndBadOnesAreRefused) {

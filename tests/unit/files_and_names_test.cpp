@@ -43,11 +43,11 @@ class FilesAndNames : public test::StartingProgram {
 
 TEST_F(FilesAndNames, TheDialogsOpenInAFolderThatIsThere) {
     save("");
-    ASSERT_EQ(p.fileDialogs.saved.size(), 1u);
-    EXPECT_EQ(p.fileDialogs.saved[0].initialFolder, dir.path().string());
     fs::create_directory(dir.path() / "Preset");
     load("");
-    EXPECT_EQ(p.fileDialogs.opened.at(0).initialFolder, (dir.path() / "Preset").string());
+    ASSERT_EQ(p.fileDialogs.requests.size(), 2u);
+    EXPECT_EQ(p.fileDialogs.requests[0].initialFolder, dir.path().string());
+    EXPECT_EQ(p.fileDialogs.requests[1].initialFolder, (dir.path() / "Preset").string());
 }
 
 TEST_F(FilesAndNames, ASaveReplacesOnlyWhatTheUserCouldChange) {
@@ -96,7 +96,7 @@ TEST_F(FilesAndNames, AFileThatCannotBeReadSaysSoAndAnyNameShowsAsSpelt) {
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(eq().Text1[4].Text(), before);
 
-    PresetImage image = defaultImage();
+    PresetImage image = test::defaultImage();
     image[44] = 20;
     writeFile(file("caf\u00E9 \u0142.Fbk"), Bytes(image.begin(), image.end()));
     load(file("caf\u00E9 \u0142.Fbk"));

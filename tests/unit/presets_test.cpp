@@ -26,27 +26,23 @@ class Presets : public test::StartingProgram {
     }
 };
 
-TEST_F(Presets, ReadListsAllTwentyRefusesAnEmptyOneAndNamesAFixedOne) {
+TEST_F(Presets, ReadListsAllTwentyRefusesAnEmptyOneAndAppliesTheBlockWithoutEcho) {
     p.host.onRead = [&](FrmRead& f) {
         ASSERT_EQ(f.List1.Items().size(), 20u);
         EXPECT_EQ(f.List1.ListIndex(), 0);
-        EXPECT_EQ(f.List1.Items()[4], "  Live  ");
-        EXPECT_EQ(f.List1.Items()[5], " Empty  ");
+        EXPECT_EQ((Texts{f.List1.Items()[4], f.List1.Items()[5]}), (Texts{"  Live  ", " Empty  "}));
         f.List1.UserDoubleClick(5);
         EXPECT_FALSE(f.Unloaded());
         f.Command1[0].UserClick();
     };
     click(3);
-    EXPECT_EQ(p.host.modals, 1);
     EXPECT_EQ(boxes(true), Texts{"Read Preset: Preset empty (x) [OK]"});
     EXPECT_TRUE(frames().empty());
     p.host.onRead = [&](FrmRead& f) { f.List1.UserDoubleClick(0); };
     click(3);
     EXPECT_EQ(frames(), FrameList{frame({11, 0})});
     EXPECT_EQ(eq().Label8.Caption(), "1: Preset01");
-}
 
-TEST_F(Presets, ReadFetchesTheBlockAndAppliesItWithoutEcho) {
     unit.running[76] = 7;
     eq().Check2.UserClick();  // linked (the copy question answered Yes)
     ASSERT_EQ(program.channels.LinkChannels, 1);
@@ -65,10 +61,10 @@ TEST_F(Presets, ReadFetchesTheBlockAndAppliesItWithoutEcho) {
     EXPECT_EQ(p.dialogs.shown[0].text,
               "Overwrite current editing with the preset 20, are you sure ? ");
     EXPECT_EQ(frames(), FrameList{frame({11, 19})});
-    EXPECT_EQ(program.channels.image[76], 7);
     EXPECT_EQ(shown(eq().Label3[0], eq().Label8, eq().Label7),
               (Texts{"7", "20:  Empty  ", "Preset loaded from Device"}));
-    EXPECT_EQ(std::pair(program.channels.LinkChannels, eq().Check2.Value()), std::pair(0, 0));
+    EXPECT_EQ(std::tuple(image(76), program.channels.LinkChannels, eq().Check2.Value()),
+              std::tuple(7, 0, 0));
     EXPECT_EQ(p.port.inBufferSize, 10u);
 }
 
@@ -102,15 +98,14 @@ TEST_F(Presets, StoreWritesImageThenNameThenTheMarkLast) {
     click(2);
     FrameList expected;
     for (int i = 0; i < 160; ++i)
-        expected.push_back(frame({17, (2688 + i) >> 8, (2688 + i) & 0xFF, 0,
-                                  program.channels.image[static_cast<std::size_t>(i)]}));
+        expected.push_back(frame({17, (2688 + i) >> 8, (2688 + i) & 0xFF, 0, image(i)}));
     for (int i = 0; i < 8; ++i)
         expected.push_back(frame({17, (3992 + i) >> 8, (3992 + i) & 0xFF, 0, "   ab   "[i]}));
     expected.push_back(frame({17, 0, 63, 0, 0x55}));
     EXPECT_EQ(frames(), expected);
     EXPECT_EQ(std::string(unit.memory.begin() + 3992, unit.memory.begin() + 4000), "   ab   ");
-    EXPECT_EQ(std::pair(program.presets.PresetNames[19], program.presets.PresetUsed[19]),
-              std::pair(std::string("ab"), true));
+    EXPECT_EQ(std::tuple(program.presets.PresetNames[19], program.presets.PresetUsed[19]),
+              std::tuple(std::string("ab"), true));
     EXPECT_EQ(eq().Label8.Caption(), "20: ab");
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(*std::max_element(progress.begin(), progress.end()), 168);
@@ -130,6 +125,17 @@ TEST_F(Presets, AStoreCutOffByTheLineLeavesTheSlotUnmarked) {
     EXPECT_EQ(unit.memory[50], 0xFF);
 }
 
+TEST_F(Presets, AReadCutOffByTheLineKeepsTheImage) {
+    eq().HScroll20[11].UserSetValue(3);
+    unit.answers = 0;
+    const PresetImage before = program.channels.image;
+    p.dialogs.answers = {Answer::Yes};
+    p.host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(4); };
+    EXPECT_THROW(click(3), ProgramEnd);
+    EXPECT_EQ(p.dialogs.shown.back().text, "Time out");
+    EXPECT_EQ(program.channels.image, before);
+}
+
 TEST_F(Presets, DemoStoreAndReadTouchOnlyTheLabelsAndLists) {
     program.link.DemoMode = true;
     p.dialogs.answers = {Answer::Yes, Answer::Yes};
@@ -146,57 +152,49 @@ TEST_F(Presets, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {
     program.channels.image[160] = 0xA5;
     program.channels.image[3] = 0x42;  // a device byte the editor never decodes
     const PresetImage saved = program.channels.image;
-    std::filesystem::create_directory(dir.path() / "Preset");
-    const auto file = dir.path() / "Preset" / "live.Fbk";
-    p.fileDialogs.paths = {file.string(), file.string()};
+    std::filesystem::create_directory(file("Preset"));
+    p.fileDialogs.paths = {file("Preset/live.Fbk").string(), file("Preset/live.Fbk").string()};
     click(1);
-    EXPECT_EQ(readFile(file), Bytes(saved.begin(), saved.end()));
+    EXPECT_EQ(readFile(file("Preset/live.Fbk")), Bytes(saved.begin(), saved.end()));
     EXPECT_TRUE(frames().empty());
     program.channels.image.fill(0);
     click(0);
     EXPECT_EQ(program.channels.image, saved);
     EXPECT_EQ(shown(eq().Label7, eq().Label8), (Texts{"Preset loaded from PC", "live.Fbk"}));
     EXPECT_EQ(frames().size(), 36u);  // every notch and channel setting reaches the unit
-    for (const auto& r : {p.fileDialogs.opened.at(0), p.fileDialogs.saved.at(0)}) {
+    ASSERT_EQ(p.fileDialogs.requests.size(), 2u);
+    for (const auto& r : p.fileDialogs.requests) {
         EXPECT_EQ(r.filter, "file preset (*.Fbk)|*.Fbk");
-        EXPECT_EQ(r.initialFolder, (dir.path() / "Preset").string());
+        EXPECT_EQ(r.initialFolder, file("Preset").string());
         EXPECT_TRUE(r.confirmOverwrite);
     }
 }
 
-TEST_F(Presets, FilesOfOtherLengths) {
+TEST_F(Presets, LoadRefusesShortOrMissingFilesAndTakes161BytesOfALongerOne) {
     Bytes longFile(200, 45);
     std::copy(DefaultImage.begin(), DefaultImage.end(), longFile.begin());
     longFile[160] = 7;
-    writeFile(dir.path() / "long.Fbk", longFile);
-    writeFile(dir.path() / "short.Fbk", Bytes(100, 1));
-    p.fileDialogs.paths = {(dir.path() / "long.Fbk").string(), (dir.path() / "short.Fbk").string()};
-    click(0);
-    EXPECT_EQ(program.channels.image[160], 7);
-    const PresetImage before = program.channels.image;
+    writeFile(file("long.Fbk"), longFile);
+    writeFile(file("short.Fbk"), Bytes(100, 1));
+    eq().Check2.SetValue(1);  // linked: the question, answered Yes
     p.port.writes.clear();
-    click(0);
+    p.dialogs.shown.clear();
+    const PresetImage before = program.channels.image;
+    p.fileDialogs.paths = {file("short.Fbk").string(), file("nowhere.Fbk").string(), "", "",
+                           file("long.Fbk").string()};
+    for (int i = 0; i < 3; ++i) click(0);  // short, missing, cancelled
+    click(1);                              // cancelled
     EXPECT_EQ(program.channels.image, before);
     EXPECT_TRUE(frames().empty());
     EXPECT_EQ(boxes(true),
-              Texts{" Error:  Not a preset file: it holds fewer than 161 bytes. (!) [OK]"});
-    EXPECT_EQ(eq().Label8.Caption(), "long.Fbk");
-}
-
-TEST_F(Presets, MissingFileCancelAndLinkedLoad) {
-    eq().Check2.SetValue(1);
-    p.fileDialogs.paths = {(dir.path() / "nowhere.Fbk").string(), ""};
+              (Texts{" Error:  Not a preset file: it holds fewer than 161 bytes. (!) [OK]",
+                     " Error:  File not found. Try again. (!) [OK]"}));
+    EXPECT_EQ(std::tuple(program.channels.LinkChannels, eq().Label8.Caption()),
+              std::tuple(1, std::string("")));
     click(0);
-    click(0);                               // cancelled
-    click(1);                               // cancelled
-    ASSERT_EQ(p.dialogs.shown.size(), 2u);  // the link question, then the missing file
-    EXPECT_EQ(boxes(true)[1], " Error:  File not found. Try again. (!) [OK]");
-    EXPECT_EQ(program.channels.LinkChannels, 1);
-    const auto file = dir.path() / "a.Fbk";
-    p.fileDialogs.paths = {file.string(), file.string()};
-    click(1);
-    click(0);
-    EXPECT_EQ(std::pair(program.channels.LinkChannels, eq().Check2.Value()), std::pair(0, 0));
+    EXPECT_EQ(image(160), 7);
+    EXPECT_EQ(std::tuple(program.channels.LinkChannels, eq().Check2.Value(), eq().Label8.Caption()),
+              std::tuple(0, 0, "long.Fbk"));
 }
 
 }  // namespace
