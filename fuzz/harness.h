@@ -33,16 +33,6 @@ struct FuzzInput {
 // Prints `what` and aborts when `ok` is false.
 void Require(bool ok, const std::string& what);
 
-// The frames written to `port` while `action` runs.
-template <typename F>
-std::vector<Bytes> SentBy(test::FakeSerialPort& port, F&& action) {
-    const std::size_t first = port.writes.size();
-    action();
-    std::vector<Bytes> out;
-    for (std::size_t i = first; i < port.writes.size(); ++i) out.push_back(port.writes[i].bytes);
-    return out;
-}
-
 // A program on fakes with its port open on 1, a unit that answers every frame with ten bytes
 // (not the acknowledgements of its reports), and `image` in the editor as the start-up puts
 // it there: nothing sent.
@@ -52,7 +42,12 @@ struct FuzzProgram {
     // The frames that `action` sends.
     template <typename F>
     std::vector<Bytes> sent(F&& action) {
-        return SentBy(fakes.port, action);
+        const std::size_t first = fakes.port.writes.size();
+        action();
+        std::vector<Bytes> out;
+        for (std::size_t i = first; i < fakes.port.writes.size(); ++i)
+            out.push_back(fakes.port.writes[i].bytes);
+        return out;
     }
     // Ticks the link box; its question is answered Yes.
     void link();

@@ -9,10 +9,6 @@
 
 namespace vx470::test {
 
-void FakeSerialPort::arrive(const Bytes& bytes, Clock::Duration after) {
-    pending_.emplace(clock_.now() + after, bytes);
-}
-
 bool FakeSerialPort::open(int number) {
     opens.push_back(number);
     if (open_ || !openable.contains(number)) return false;
@@ -29,34 +25,30 @@ bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-void FakeSerialPort::deliver() {
+std::size_t FakeSerialPort::bytesWaiting() {
     for (; !pending_.empty() && pending_.begin()->first <= clock_.now();
          pending_.erase(pending_.begin()))
         if (open_) input_.insert(input_.end(), pending_.begin()->second.begin(),
                                  pending_.begin()->second.end());
-}
-
-std::size_t FakeSerialPort::bytesWaiting() {
-    deliver();
     return std::min(input_.size(), inBufferSize);
 }
 
 std::size_t FakeSerialPort::read(std::span<std::uint8_t> into) {
-    const std::size_t n = std::min({into.size(), inputLen, bytesWaiting()});
+    const std::size_t n = std::min(into.size(), bytesWaiting());
     std::copy_n(input_.begin(), n, into.begin());
     input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
     return n;
 }
 
 void FakeSerialPort::dropInput() {
-    deliver();
+    bytesWaiting();
     input_.clear();
 }
 
 void FakeSerialPort::waitForInput(std::chrono::nanoseconds limit) {
     const auto next = pending_.empty() ? clock_.now() + limit : pending_.begin()->first;
     clock_.advance(std::clamp(next - clock_.now(), Clock::Duration::zero(), limit));
-    deliver();
+    bytesWaiting();
 }
 
 Answer FakeDialogs::show(const MessageBox& box) {

@@ -42,28 +42,25 @@ class FakeSerialPort final : public SerialPort {
         Bytes bytes;
         Clock::Duration at;
     };
-
     explicit FakeSerialPort(FakeClock& clock) : clock_(clock) {}
 
     std::set<int> openable{1};  // all other port numbers fail to open
     bool writeFails = false;    // a line that has died with an error
     std::function<void(FakeSerialPort& port, const Bytes& written)> onWrite;
     // Input that reaches the port `after` from now.
-    void arrive(const Bytes& bytes, Clock::Duration after = Clock::Duration::zero());
-
+    void arrive(const Bytes& bytes, Clock::Duration after = {}) {
+        pending_.emplace(clock_.now() + after, bytes);
+    }
     std::vector<Write> writes;
     std::vector<int> opens;  // every open attempt's port number
-    std::size_t inBufferSize = 1024, inputLen = 1024;
+    std::size_t inBufferSize = 1024;
     int currentPort() const { return port_; }
     std::size_t queued() const { return input_.size(); }
 
     bool open(int number) override;
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
-    void setBufferSizes(std::size_t inBuffer, std::size_t len) override {
-        inBufferSize = inBuffer;
-        inputLen = len;
-    }
+    void setBufferSizes(std::size_t inBuffer, std::size_t) override { inBufferSize = inBuffer; }
     bool write(std::span<const std::uint8_t> bytes) override;
     std::size_t bytesWaiting() override;
     std::size_t read(std::span<std::uint8_t> into) override;
@@ -71,8 +68,6 @@ class FakeSerialPort final : public SerialPort {
     void waitForInput(std::chrono::nanoseconds limit) override;
 
   private:
-    void deliver();
-
     FakeClock& clock_;
     bool open_ = false;
     int port_ = 0;
