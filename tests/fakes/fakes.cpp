@@ -28,8 +28,9 @@ bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
 std::size_t FakeSerialPort::bytesWaiting() {
     for (; !pending_.empty() && pending_.begin()->first <= clock_.now();
          pending_.erase(pending_.begin()))
-        if (open_) input_.insert(input_.end(), pending_.begin()->second.begin(),
-                                 pending_.begin()->second.end());
+        if (open_)
+            input_.insert(input_.end(), pending_.begin()->second.begin(),
+                          pending_.begin()->second.end());
     return std::min(input_.size(), inBufferSize);
 }
 
@@ -145,7 +146,8 @@ Bytes readFile(const std::filesystem::path& path) {
 
 bool writeFile(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
     return f.good();
 }
 

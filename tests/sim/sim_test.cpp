@@ -46,9 +46,10 @@ TEST(Unit, ResynchronisesAfterGarbageAndAnswersEachCommandInItsLayout) {
     Bench b(Config{.userPresets = {5}});
     // Junk with false starts, a frame with a bad end byte, one without the marker, a false
     // start, then two probes; read 7 bytes at a time, splitting the frames.
-    const Bytes stream{0, 0, 0, 0xF7, 0x5B, 0xF0, 0xF0, 0xF0, 0x5B, 0x10, 0, 0, 0, 0, 0, 0, 0,
-                       0xF0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF7, 0xF0, 0x5B, 0xF0, 0x5B, 0, 0, 0, 0,
-                       0, 0, 0, 0xF7, 0xF0, 0x5B, 0, 0, 0, 0, 0, 0, 0, 0xF7};
+    const Bytes stream{0,    0,    0,    0xF7, 0x5B, 0xF0, 0xF0, 0xF0, 0x5B, 0x10, 0, 0, 0,
+                       0,    0,    0,    0,    0xF0, 0,    0,    0,    0,    0,    0, 0, 0,
+                       0xF7, 0xF0, 0x5B, 0xF0, 0x5B, 0,    0,    0,    0,    0,    0, 0, 0xF7,
+                       0xF0, 0x5B, 0,    0,    0,    0,    0,    0,    0,    0xF7};
     Bytes out;
     for (std::size_t i = 0; i < stream.size(); i += 7) {
         const Bytes o = b.send(std::span(stream).subspan(i, 7));
@@ -65,8 +66,8 @@ TEST(Unit, ResynchronisesAfterGarbageAndAnswersEachCommandInItsLayout) {
          {frame({17, 0x10, 0, 0, 1}), frame({17, x, x, x, x, x, x}), frame({7, 2, 0, 1, 10, 2, 30}),
           frame({7, 0, 12, 1, 10, 2, 30}), frame({7, 0, 0, 2, 218, 2, 30}),
           frame({7, 0, 0, 1, 10, 4, 30}), frame({7, 0, 0, 1, 10, 2, 46}),
-          frame({7, x, x, x, x, x, x}), frame({10, 3, 1, 1, 1, 1, 1}), frame({10, 0, x, x, x, x, x}),
-          frame({49, 2, 0, 0, 1, 1}), frame({16, x, x, x, x, x, x})})
+          frame({7, x, x, x, x, x, x}), frame({10, 3, 1, 1, 1, 1, 1}),
+          frame({10, 0, x, x, x, x, x}), frame({49, 2, 0, 0, 1, 1}), frame({16, x, x, x, x, x, x})})
         EXPECT_EQ(b.send(f).size(), 10u) << int(f[2]);
     EXPECT_TRUE(b.unit.memory() == memory && b.unit.runningImage() == image);
     EXPECT_FALSE(b.unit.searching());
@@ -168,8 +169,9 @@ TEST(Unit, PacedBytesTravelAt4800BaudAndOptionsReachTheConfig) {
     EXPECT_NEAR(Seconds(times.back() - times.front()).count(), 159 / 480.0, 1e-6);
 
     const Config c = parseOptions({"--presets", "9,5,9", "--short", "2:4"}).options.config;
-    EXPECT_EQ(std::tuple(c.userPresets, c.faults.at(0).kind, c.faults.at(0).frame, c.faults.at(0).amount),
-              std::tuple(std::vector<int>{9, 5}, FaultKind::ShortReply, 2u, 4u));
+    EXPECT_EQ(
+        std::tuple(c.userPresets, c.faults.at(0).kind, c.faults.at(0).frame, c.faults.at(0).amount),
+        std::tuple(std::vector<int>{9, 5}, FaultKind::ShortReply, 2u, 4u));
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"--presets", "4"}, {"--presets", "5,"}, {"--short", "3"}, {"--paced=1"}, {"--x"}})
         EXPECT_NE(parseOptions(bad).error, "") << bad[0];

@@ -16,38 +16,98 @@ using Editor = test::ProgramTest;
 
 TEST_F(Editor, EachControlSendsItsFrameWritesItsImageBytesAndShowsTheirMeaning) {
     // The control, its value; the frame, the image bytes from an offset; the text that shows.
-    const std::tuple<ScrollBar*, int, Bytes, int, Bytes, const std::string*, const char*>
-        steps[] = {
-            {&eq().HScroll6[17], 413, frame({7, 1, 5, 1, 157, 2, 45}), 128, {45, 1, 157, 2},
-             &eq().Text2[17].Text(), "1003"},
-            {&eq().HScroll20[5], 0, frame({7, 0, 5, 1, 10, 2, 0}), 48, {0}, &eq().Text1[5].Text(),
+    const std::tuple<ScrollBar*, int, Bytes, int, Bytes, const std::string*, const char*> steps[] =
+        {
+            {&eq().HScroll6[17],
+             413,
+             frame({7, 1, 5, 1, 157, 2, 45}),
+             128,
+             {45, 1, 157, 2},
+             &eq().Text2[17].Text(),
+             "1003"},
+            {&eq().HScroll20[5],
+             0,
+             frame({7, 0, 5, 1, 10, 2, 0}),
+             48,
+             {0},
+             &eq().Text1[5].Text(),
              "-45"},
-            {&eq().HScroll30[6], 0, frame({7, 0, 6, 1, 10, 0, 45}), 52, {45, 1, 10, 0},
-             &eq().Text3[6].Text(), "1/70"},
-            {&eq().HScroll30[6], 1, frame({7, 0, 6, 1, 10, 1, 45}), 55, {1}, &eq().Text3[6].Text(),
+            {&eq().HScroll30[6],
+             0,
+             frame({7, 0, 6, 1, 10, 0, 45}),
+             52,
+             {45, 1, 10, 0},
+             &eq().Text3[6].Text(),
+             "1/70"},
+            {&eq().HScroll30[6],
+             1,
+             frame({7, 0, 6, 1, 10, 1, 45}),
+             55,
+             {1},
+             &eq().Text3[6].Text(),
              "1/20"},
-            {&eq().HScroll30[6], 3, frame({7, 0, 6, 1, 10, 3, 45}), 55, {3}, &eq().Text3[6].Text(),
+            {&eq().HScroll30[6],
+             3,
+             frame({7, 0, 6, 1, 10, 3, 45}),
+             55,
+             {3},
+             &eq().Text3[6].Text(),
              "1/5"},
             // The automatic Q reaches only the automatic rows, without notch frames.
-            {&eq().HScroll2[0], 0, frame({10, 1, 3, 0, 0, 6, 0}), 36, {45, 1, 10, 0, 45, 1, 10, 2},
-             &eq().Text3[2].Text(), "1/70"},
-            {&eq().HScroll1[0], 11, frame({10, 1, 12, 0, 0, 6, 0}), 76, {12},
-             &eq().Label3[0].Caption(), "12"},
-            {&eq().HScroll1[0], 0, frame({10, 1, 1, 0, 0, 6, 0}), 76, {1},
-             &eq().Label3[0].Caption(), "1"},
+            {&eq().HScroll2[0],
+             0,
+             frame({10, 1, 3, 0, 0, 6, 0}),
+             36,
+             {45, 1, 10, 0, 45, 1, 10, 2},
+             &eq().Text3[2].Text(),
+             "1/70"},
+            {&eq().HScroll1[0],
+             11,
+             frame({10, 1, 12, 0, 0, 6, 0}),
+             76,
+             {12},
+             &eq().Label3[0].Caption(),
+             "12"},
+            {&eq().HScroll1[0],
+             0,
+             frame({10, 1, 1, 0, 0, 6, 0}),
+             76,
+             {1},
+             &eq().Label3[0].Caption(),
+             "1"},
             // Section frames count channels from 1; release travels with the search mode.
-            {&eq().HScroll3[1], 1, frame({10, 2, 5, 2, 1, 6, 0}), 158, {1},
-             &eq().Label6[1].Caption(), "Variable"},
-            {&eq().Slider1[1], 15, frame({10, 2, 5, 2, 1, 15, 0}), 158, {1, 15},
-             &eq().Text4[1].Text(), "16"},
-            {&eq().HScroll5[0], 1, frame({49, 0, 0, 0, 0, 1, 0}), 21, {1},
-             &eq().Label9[0].Caption(), "Fast"},
-            {&eq().HScroll4[0], 1, frame({49, 0, 0, 0, 1, 1, 0}), 20, {1, 1},
-             &eq().Label1[0].Caption(), "Fast"},
+            {&eq().HScroll3[1],
+             1,
+             frame({10, 2, 5, 2, 1, 6, 0}),
+             158,
+             {1},
+             &eq().Label6[1].Caption(),
+             "Variable"},
+            {&eq().Slider1[1],
+             15,
+             frame({10, 2, 5, 2, 1, 15, 0}),
+             158,
+             {1, 15},
+             &eq().Text4[1].Text(),
+             "16"},
+            {&eq().HScroll5[0],
+             1,
+             frame({49, 0, 0, 0, 0, 1, 0}),
+             21,
+             {1},
+             &eq().Label9[0].Caption(),
+             "Fast"},
+            {&eq().HScroll4[0],
+             1,
+             frame({49, 0, 0, 0, 1, 1, 0}),
+             20,
+             {1, 1},
+             &eq().Label1[0].Caption(),
+             "Fast"},
         };
     for (const auto& [bar, value, f, at, b, text, expected] : steps) {
-        const auto revisions = std::pair(program.graph.Picture1[0].Revision(),
-                                         program.graph.Picture1[1].Revision());
+        const auto revisions =
+            std::pair(program.graph.Picture1[0].Revision(), program.graph.Picture1[1].Revision());
         bar->UserSetValue(value);
         EXPECT_EQ(sent(), FrameList{f}) << bar->Name;
         EXPECT_EQ(bytes(at, static_cast<int>(b.size())), b) << bar->Name;
@@ -61,16 +121,6 @@ TEST_F(Editor, EachControlSendsItsFrameWritesItsImageBytesAndShowsTheirMeaning) 
     EXPECT_EQ(program.channels.model.NotchFrequency[17], 1003);
     EXPECT_EQ(program.graph.NotchResponse[5][266], -45.0);
     EXPECT_TRUE(!eq().Text2[0].Enabled() && eq().Text1[1].Enabled() && eq().Text1[11].Enabled());
-
-    program.IgnoreControlEvents = true;  // changes made by the program itself
-    eq().HScroll20[6].SetValue(3);
-    eq().HScroll3[0].SetValue(1);
-    eq().Slider1[0].SetValue(9);
-    program.IgnoreControlEvents = false;
-    EXPECT_EQ(shown(eq().Text1[6], eq().Label6[0], eq().Text4[0]), (Texts{"0", "Variable", "10"}));
-    EXPECT_EQ(std::tuple(image(52), program.channels.model.AttenuationNotch[0], bytes(78, 2)),
-              std::tuple(45, 1, Bytes{1, 9}));
-    EXPECT_TRUE(frames().empty());
 }
 
 TEST_F(Editor, TypedValuesClampAndSnapWithoutAWord) {
@@ -87,7 +137,8 @@ TEST_F(Editor, TypedValuesClampAndSnapWithoutAWord) {
     };
     for (const auto& [box, bar, typed, text, value, f] : cases) {
         enter(*box, typed);
-        EXPECT_EQ(std::tuple(box->Text(), bar->Value(), sent()), std::tuple(text, value, FrameList{f}))
+        EXPECT_EQ(std::tuple(box->Text(), bar->Value(), sent()),
+                  std::tuple(text, value, FrameList{f}))
             << typed;
     }
     EXPECT_EQ(bytes(40, 8), (Bytes{45, 1, 10, 2, 45, 1, 10, 2}));
@@ -176,8 +227,9 @@ TEST_F(Editor, ApplyClampsWhatNoControlCanHoldSendsEveryNotchThenEachChannelAndU
     EXPECT_EQ(std::tuple(f[0][3], f[0][4], f[1], f[23][3], f[23][4]),
               std::tuple(0, 0, frame({7, 0, 1, 2, 217, 2, 45}), 1, 11));
     const Bytes left = frame({10, 1, 1, 2, 1, 6, 0}), release = frame({49, 0, 0, 0, 0, 0, 0});
-    EXPECT_EQ(FrameList(f.begin() + 24, f.begin() + 31),
-              (FrameList{left, left, left, left, release, release, frame({10, 2, 12, 2, 0, 15, 0})}));
+    EXPECT_EQ(
+        FrameList(f.begin() + 24, f.begin() + 31),
+        (FrameList{left, left, left, left, release, release, frame({10, 2, 12, 2, 0, 15, 0})}));
     EXPECT_EQ(f[35], frame({49, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(shown(eq().Label3[0], eq().Label3[1], eq().Text1[4], eq().Text1[18], eq().Text2[0],
                     eq().Text2[1], eq().Label5[0], eq().Label6[0], eq().Label6[1], eq().Text4[0],
@@ -192,18 +244,6 @@ TEST_F(Editor, ApplyClampsWhatNoControlCanHoldSendsEveryNotchThenEachChannelAndU
 }
 
 TEST_F(Editor, CopiesSendTheSensitivityLastAndLeaveTheDeviceBytesAlone) {
-    p.dialogs.answers = {Answer::Yes};
-    program.mainWindow.Command1_Click(8);  // Right to Left
-    const auto f = frames();
-    ASSERT_EQ(f.size(), 12u + 6u);
-    for (int n = 0; n < 12; ++n)
-        EXPECT_EQ(f[static_cast<std::size_t>(n)],
-                  frame({7, 0, n, 1, 10, n == 6 ? 3 : 2, n == 6 ? 10 : 45}));
-    EXPECT_EQ(std::pair(f[15], f[17]),
-              std::pair(frame({49, 0, 0, 0, 0, 0, 0}), frame({10, 1, 5, 2, 0, 6, 0})));
-    EXPECT_FALSE(eq().HScroll20[4].Enabled());
-
-    loadImage(sampleImage());
     // Block bytes the program never decodes, set apart per channel (not release and mode).
     for (std::size_t i = 0; i < 28; ++i) {
         if (i == 20 || i == 21) continue;
@@ -218,27 +258,15 @@ TEST_F(Editor, CopiesSendTheSensitivityLastAndLeaveTheDeviceBytesAlone) {
     EXPECT_EQ(image(20), image(100));
     EXPECT_EQ(shown(eq().Label3[1], eq().Text1[16]), (Texts{"3", "-15"}));
     EXPECT_TRUE(eq().HScroll20[15].Enabled());
-}
-
-TEST_F(Editor, LinkingAsksOnlyWhenTheChannelsDifferAndNoLeavesThemUnlinked) {
-    p.dialogs.answers = {Answer::No};
-    eq().Check2.UserClick();
-    EXPECT_EQ(boxes(),
-              Texts{"Link Left & Right:       You requested to Link channel Left & Right  \r\n"
-                    "        This will copy channel Left to Right     \r\n"
-                    "                     confirm?                    "});
-    EXPECT_EQ(std::tuple(eq().Check2.Value(), program.channels.LinkChannels, frames().size()),
-              std::tuple(0, 0, 0u));
-    loadImage(test::defaultImage());
-    eq().Check2.UserClick();
-    EXPECT_EQ(program.channels.LinkChannels, 1);
-    EXPECT_TRUE(p.dialogs.shown.empty() && frames().empty());
-    eq().Check2.UserClick();
-    program.channels.CompareChannels();   // as the periodic timer would
-    eq().HScroll20[11].UserSetValue(10);  // the one manual row of each channel
-    eq().Check2.UserClick();              // Yes by default
-    EXPECT_EQ(p.dialogs.shown.size(), 1u);
-    EXPECT_EQ(std::tuple(image(NotchOffset[23]), program.channels.LinkChannels), std::tuple(10, 1));
+    // Each channel's six settings frames follow its twelve notches; only from Right to Left
+    // the sensitivity comes last.
+    for (bool toLeft : {false, true}) {
+        if (toLeft) program.channelOps.CopyChannelRightToLeft();
+        const auto f = sent();
+        ASSERT_EQ(f.size(), 12u + 6u);
+        EXPECT_EQ(std::tuple(f[0][3], f[toLeft ? 17 : 15]),
+                  std::tuple(toLeft ? 0 : 1, frame({10, toLeft ? 1 : 2, 3, 2, 0, 6, 0})));
+    }
 }
 
 TEST_F(Editor, ReportsPlaceWhatControlsCanShowAndAreAllAcknowledged) {
@@ -288,7 +316,7 @@ TEST_F(Editor, ReportsPlaceWhatControlsCanShowAndAreAllAcknowledged) {
 }
 
 TEST_F(Editor, ASearchStartsOnceAndStopsFourTimesOrTwiceForBoth) {
-    eq().Check1[2].UserClick();  // Right
+    eq().Check1[2].UserClick();                               // Right
     EXPECT_TRUE(program.SearchActive && eq().QueryUnload());  // the editor refuses to close
     EXPECT_EQ(sent(), FrameList{frame({10, 2, 5, 2, 0, 6, 1})});
     eq().Check1[2].UserClick();

@@ -31,7 +31,9 @@ class FilesAndNames : public test::StartingProgram {
         p.fileDialogs.paths = {f.empty() ? "" : Utf8FromPath(f)};
         click(button);
     }
-    Bytes imageBytes() const { return Bytes(program.channels.image.begin(), program.channels.image.end()); }
+    Bytes imageBytes() const {
+        return Bytes(program.channels.image.begin(), program.channels.image.end());
+    }
 };
 
 TEST_F(FilesAndNames, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {

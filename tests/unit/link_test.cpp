@@ -36,7 +36,9 @@ class LinkTest : public ::testing::Test {
             for (const auto& [reply, delay] : replies) port.arrive(reply, delay);
         };
     }
-    Bytes rx(std::size_t n = 10) const { return Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + n); }
+    Bytes rx(std::size_t n = 10) const {
+        return Bytes(link.RxBuffer.begin(), link.RxBuffer.begin() + n);
+    }
     FrameList written() const { return test::framesOn(p.port); }
 
     test::FakePlatform p;
@@ -53,7 +55,8 @@ TEST_F(LinkTest, AFrameWrapsItsArgumentsAndAProbeLooksOnlyAtByteThreeWithoutRese
     p.port.onWrite = nullptr;
     const auto start = p.clock.now();
     EXPECT_FALSE(link.ProbeDevice(kZero));
-    EXPECT_EQ(std::tuple(p.port.writes.size(), p.clock.now() - start), std::tuple(3u, kReplyTimeout));
+    EXPECT_EQ(std::tuple(p.port.writes.size(), p.clock.now() - start),
+              std::tuple(3u, kReplyTimeout));
     EXPECT_TRUE(p.dialogs.shown.empty());
 
     p.port.writes.clear();
