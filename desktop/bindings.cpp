@@ -10,17 +10,18 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include "core/presets/windows1252.h"
 #include "desktop/gate.h"
 #include "desktop/program_text.h"
 
 namespace vx470::desktop {
 namespace {
 
-// Positions inside the control's text: one byte per character of the widget's text, which
-// always mirrors it (every Windows-1252 character is a single UTF-16 unit).
+// Positions inside the control's text, which is the widget's text as UTF-8.
 std::size_t bytePosition(const QString& text, int position) {
     return ToProgramText(text.left(position)).size();
+}
+int widgetPosition(const std::string& text, std::size_t bytes) {
+    return static_cast<int>(FromProgramText(std::string_view(text).substr(0, bytes)).size());
 }
 
 void showState(QWidget* w, const Control& c) {
@@ -99,7 +100,7 @@ void BindScrollBar(Gate& gate, QAbstractSlider* widget, ScrollBar& bar, const QS
     // valueChanged covers arrows, paging, keys, the wheel and (with tracking) the thumb.
     QObject::connect(widget, &QAbstractSlider::valueChanged, widget,
                      [&gate, w = QPointer<QAbstractSlider>(widget), b = &bar](int value) {
-                         gate.enter([&] { b->UserSetValue(value); });
+                         gate.enter(w.data(), [&] { b->UserSetValue(value); });
                          if (!w) return;
                          const QSignalBlocker blocker(w.data());
                          showScrollBar(w.data(), *b);
@@ -111,7 +112,7 @@ void BindCheckBox(Gate& gate, QCheckBox* widget, CheckBox& box, const QString& n
     InstallView(widget, box, showCheckBox);
     QObject::connect(widget, &QCheckBox::clicked, widget,
                      [&gate, w = QPointer<QCheckBox>(widget), b = &box] {
-                         gate.enter([&] { b->UserClick(); });
+                         gate.enter(w.data(), [&] { b->UserClick(); });
                          if (!w) return;
                          const QSignalBlocker blocker(w.data());
                          w->setChecked(b->Value() != 0);
@@ -122,7 +123,7 @@ void BindButton(Gate& gate, QPushButton* widget, Button& button, const QString& 
     nameWidget(widget, button, name, FromProgramText(button.Caption));
     InstallView(widget, button, showButton);
     QObject::connect(widget, &QPushButton::clicked, widget,
-                     [&gate, b = &button] { gate.enter([&] { b->UserClick(); }); });
+                     [&gate, widget, b = &button] { gate.enter(widget, [&] { b->UserClick(); }); });
 }
 
 void BindLabel(QLabel* widget, Label& label, const QString& name) {
@@ -156,10 +157,11 @@ void BindForm(QWidget* window, Form& form) {
     });
 }
 
-bool FormAllowsClose(Gate& gate, Form& form) {
+bool FormAllowsClose(Gate& gate, Form& form, const QWidget* window) {
     if (gate.ended()) return true;
     bool refuse = false;
-    gate.enter([&] { refuse = form.QueryUnload && form.QueryUnload(); });
+    // A window the program cannot ask now (it is busy, or a box is open) stays open.
+    if (!gate.enter(window, [&] { refuse = form.QueryUnload && form.QueryUnload(); })) return false;
     return gate.ended() || !refuse;
 }
 
@@ -194,10 +196,12 @@ void TextBoxEdit::showControl(bool caret) {
     const bool changed = text != this->text();
     if (changed) setText(text);
     if (caret || changed) {
+        const std::string& held = box_->Text();
+        const int start = widgetPosition(held, box_->SelStart());
         if (box_->SelLength() != 0) {
-            setSelection(static_cast<int>(box_->SelStart()), static_cast<int>(box_->SelLength()));
+            setSelection(start, widgetPosition(held, box_->SelStart() + box_->SelLength()) - start);
         } else {
-            setCursorPosition(static_cast<int>(box_->SelStart()));
+            setCursorPosition(start);
         }
     }
     showState(this, *box_);
@@ -211,7 +215,7 @@ void TextBoxEdit::typeKeys(const QList<int>& codes) {
     const std::size_t byteLength = bytePosition(shown, start + length) - byteStart;
     QPointer<TextBoxEdit> self(this);
     TextBox* box = box_;
-    gate_->enter([&] {
+    gate_->enter(this, [&] {
         box->SetSelection(byteStart, byteLength);
         // A key handler may open a message box; later keys go to the caret it left.
         for (int code : codes) box->UserKey(code);
@@ -224,8 +228,8 @@ void TextBoxEdit::userEdited(const QString& text) {
     const std::size_t caret = bytePosition(text, cursorPosition());
     QPointer<TextBoxEdit> self(this);
     TextBox* box = box_;
-    gate_->enter([&] { box->UserEdit(ToProgramText(text), caret); });
-    // Characters without a code came back as '?', and a refused edit restores the text.
+    gate_->enter(this, [&] { box->UserEdit(ToProgramText(text), caret); });
+    // Characters the box cannot hold were left out, and a refused edit restores the text.
     if (self) showControl(false);
 }
 
@@ -249,7 +253,7 @@ void TextBoxEdit::keyPressEvent(QKeyEvent* event) {
                 codes.clear();
                 break;
             }
-            codes.append(ToWindows1252(c));
+            codes.append(static_cast<int>(c));
         }
     }
     if (codes.isEmpty()) {
@@ -258,6 +262,8 @@ void TextBoxEdit::keyPressEvent(QKeyEvent* event) {
     }
     event->accept();
     typeKeys(codes);
+    // As in any line edit, Enter then goes on to the window: a dialog's default button.
+    if (codes.size() == 1 && codes.front() == Key::Enter) event->ignore();
 }
 
 void TextBoxEdit::inputMethodEvent(QInputMethodEvent* event) {
@@ -268,9 +274,11 @@ void TextBoxEdit::inputMethodEvent(QInputMethodEvent* event) {
         return;
     }
     QList<int> codes;
-    for (char32_t c : event->commitString().toUcs4()) codes.append(ToWindows1252(c));
+    for (char32_t c : event->commitString().toUcs4()) codes.append(static_cast<int>(c));
     event->accept();
     typeKeys(codes);
+    // As in any line edit, Enter then goes on to the window: a dialog's default button.
+    if (codes.size() == 1 && codes.front() == Key::Enter) event->ignore();
 }
 
 }  // namespace vx470::desktop

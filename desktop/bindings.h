@@ -42,9 +42,9 @@ void BindLabel(QLabel* widget, Label& label, const QString& name = {});
 void BindFrame(QWidget* widget, Frame& frame, const QString& name = {});
 // The window's title, mouse pointer and enabled state.
 void BindForm(QWidget* window, Form& form);
-// Asks the form whether it may close now (its QueryUnload through the gate); a program that
-// has ended lets every window close.
-bool FormAllowsClose(Gate& gate, Form& form);
+// Asks the form whether `window` may close now (its QueryUnload through the gate); a program
+// that has ended lets every window close.
+bool FormAllowsClose(Gate& gate, Form& form, const QWidget* window);
 
 class TextBoxEdit;
 void BindTextBox(Gate& gate, TextBoxEdit* widget, TextBox& box, const QString& name = {});

@@ -176,7 +176,7 @@ void EditorWindow::FollowCanvases() {
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {
-    if (FormAllowsClose(gate_, program_.frmEq)) {
+    if (FormAllowsClose(gate_, program_.frmEq, this)) {
         event->accept();
     } else {
         event->ignore();

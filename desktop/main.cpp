@@ -24,12 +24,15 @@ int main(int argc, char* argv[]) {
     QtHost host;
     Program program(Platform{port, clock, dialogs, fileDialogs, host});
     Gate gate(program);
+    gate.watchInput(app);
     host.attach(program, gate);
+    dialogs.attach(gate);
+    fileDialogs.attach(gate);
 
     MainWindow mainWindow(program, gate);
     SplashWindow splash(program);
     splash.show();
-    gate.enter([&] { program.Start(); });
+    gate.enter(nullptr, [&] { program.Start(); });
     if (gate.ended()) return gate.exitCode();
     const int status = QApplication::exec();
     return gate.ended() ? gate.exitCode() : status;

@@ -151,7 +151,7 @@ QPushButton* MainWindow::ToolbarButton(int index) const {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (FormAllowsClose(gate_, program_.mainWindow)) {
+    if (FormAllowsClose(gate_, program_.mainWindow, this)) {
         event->accept();
     } else {
         event->ignore();

@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
@@ -12,6 +13,7 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "desktop/bindings.h"
 #include "desktop/gate.h"
@@ -64,6 +66,21 @@ QLabel* heading(const Label& label, QWidget* parent) {
     return l;
 }
 
+// Hands a widget's key presses to `handle` first; true means handled.
+class KeyHandler final : public QObject {
+  public:
+    KeyHandler(QObject* parent, std::function<bool(const QKeyEvent&)> handle)
+        : QObject(parent), handle_(std::move(handle)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::KeyPress && handle_(*static_cast<QKeyEvent*>(event));
+    }
+
+  private:
+    std::function<bool(const QKeyEvent&)> handle_;
+};
+
 }  // namespace
 
 void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Label& numbers) {
@@ -76,17 +93,30 @@ void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Labe
     widget->setAllColumnsShowFocus(true);
     widget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     widget->setObjectName(QString::fromStdString(list.Name));
-    InstallView(widget, list, [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); });
+    const auto show = [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); };
+    InstallView(widget, list, show);
+    // A refused choice puts the row the program holds back.
+    const auto enter = [&gate, widget, &list, show](auto&& f) {
+        if (gate.enter(widget, f)) return;
+        const QSignalBlocker blocker(widget);
+        show(widget, list);
+    };
     QObject::connect(widget, &QTreeWidget::currentItemChanged, widget,
-                     [&gate, widget, &list](QTreeWidgetItem* item) {
+                     [widget, &list, enter](QTreeWidgetItem* item) {
                          if (item == nullptr) return;
-                         gate.enter([&] { list.UserSelect(widget->indexOfTopLevelItem(item)); });
+                         enter([&] { list.UserSelect(widget->indexOfTopLevelItem(item)); });
                      });
-    QObject::connect(
-        widget, &QTreeWidget::itemDoubleClicked, widget,
-        [&gate, widget, &list](QTreeWidgetItem* item) {
-            gate.enter([&] { list.UserDoubleClick(widget->indexOfTopLevelItem(item)); });
-        });
+    QObject::connect(widget, &QTreeWidget::itemDoubleClicked, widget,
+                     [widget, &list, enter](QTreeWidgetItem* item) {
+                         enter([&] { list.UserDoubleClick(widget->indexOfTopLevelItem(item)); });
+                     });
+    // Enter on a row is its double click: the row the list shows is the one it acts on.
+    auto* keys = new KeyHandler(widget, [widget, &list, enter](const QKeyEvent& key) {
+        if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return false;
+        enter([&] { list.UserDoubleClick(list.ListIndex()); });
+        return true;
+    });
+    widget->installEventFilter(keys);
 }
 
 void BindDialogForm(QDialog* dialog, Form& form) {
@@ -113,7 +143,7 @@ PresetDialog::PresetDialog(Gate& gate, Form& form, QWidget* parent)
 }
 
 void PresetDialog::closeEvent(QCloseEvent* event) {
-    if (form_.Unloaded() || FormAllowsClose(gate_, form_)) {
+    if (form_.Unloaded() || FormAllowsClose(gate_, form_, this)) {
         event->accept();
     } else {
         event->ignore();
@@ -122,7 +152,7 @@ void PresetDialog::closeEvent(QCloseEvent* event) {
 
 // Escape is a Cancel: the form unloads itself, as its Cancel button does.
 void PresetDialog::reject() {
-    if (!form_.Unloaded()) gate_.enter([this] { form_.Unload(); });
+    if (!form_.Unloaded() && !gate_.enter(this, [this] { form_.Unload(); })) return;
     QDialog::reject();
 }
 
@@ -167,8 +197,10 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     combo->setObjectName(QString::fromStdString(form.Combo1.Name));
     combo->setAccessibleName(FromProgramText(form.Label2[0].Caption()));
     InstallView(combo, form.Combo1, showComboBox);
-    QObject::connect(combo, &QComboBox::activated, combo, [&gate, &form](int index) {
-        gate.enter([&] { form.Combo1.UserSelect(index); });
+    QObject::connect(combo, &QComboBox::activated, combo, [&gate, combo, &form](int index) {
+        if (gate.enter(combo, [&] { form.Combo1.UserSelect(index); })) return;
+        const QSignalBlocker blocker(combo);
+        showComboBox(combo, form.Combo1);
     });
     position->setBuddy(combo);
     auto* nameLabel = new QLabel(this);
@@ -193,6 +225,7 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     auto* cancel = new QPushButton(this);
     BindButton(gate, store, form.Command1[1]);
     BindButton(gate, cancel, form.Command1[0]);
+    store->setDefault(true);
     buttons->addStretch();
     buttons->addWidget(store);
     buttons->addWidget(cancel);

@@ -6,10 +6,8 @@
 
 namespace vx470::desktop {
 
-// The program's texts are bytes, one Windows-1252 character each, as the unit and the
-// preset files have them; Qt's are Unicode.
+// The program's texts are UTF-8; Qt's are UTF-16.
 QString FromProgramText(std::string_view text);
-// Every character Windows-1252 does not have becomes '?'.
 std::string ToProgramText(const QString& text);
 
 }  // namespace vx470::desktop

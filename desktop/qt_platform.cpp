@@ -3,12 +3,19 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "core/program_end.h"
 #include "desktop/gate.h"
@@ -54,6 +61,14 @@ void keepTitleReadable(QMessageBox& message, const QString& title) {
                   grid->rowCount(), 0, 1, grid->columnCount());
 }
 
+// Runs a nested event loop as the gate's modal level `window` (nullptr: nothing enters).
+template <typename F>
+auto modally(Gate* gate, QWidget* window, F run) {
+    if (gate == nullptr) return run();
+    const Gate::Modal modal(*gate, window);
+    return run();
+}
+
 // What follows a closed dialog is often a long transaction that paints nothing but the
 // controls it changes: let the windows the dialog covered repaint first, or its outline
 // stays on screen until the program is idle again. No user input is taken meanwhile, and
@@ -82,7 +97,7 @@ Answer ask(const MessageBox& box) {
 }  // namespace
 
 Answer QtDialogs::show(const MessageBox& box) {
-    const Answer answer = ask(box);
+    const Answer answer = modally(gate_, nullptr, [&] { return ask(box); });
     settleAfterDialog();
     return answer;
 }
@@ -96,22 +111,33 @@ QString QtFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
-    const QString path =
-        QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                     fromUtf8(request.initialFolder), QtFilter(request.filter));
+namespace {
+
+// The dialog opens in the request's folder with an empty name; a name typed in comes back
+// whether or not that file is there, so the program answers a missing one in its own words.
+std::string chooseFile(Gate* gate, const FileDialogRequest& request, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(QtFilter(request.filter).split(QStringLiteral(";;")));
+    dialog.setDirectory(fromUtf8(request.initialFolder));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite,
+                     mode != QFileDialog::AcceptSave || !request.confirmOverwrite);
+    const int result = modally(gate, nullptr, [&] { return dialog.exec(); });
     settleAfterDialog();
-    return toUtf8(path);
+    const QStringList chosen = dialog.selectedFiles();
+    return result == QDialog::Accepted && !chosen.isEmpty() ? toUtf8(chosen.first())
+                                                            : std::string();
+}
+
+}  // namespace
+
+std::string QtFileDialogs::openFile(const FileDialogRequest& request) {
+    return chooseFile(gate_, request, QFileDialog::AcceptOpen);
 }
 
 std::string QtFileDialogs::saveFile(const FileDialogRequest& request) {
-    const QFileDialog::Options options =
-        request.confirmOverwrite ? QFileDialog::Options() : QFileDialog::DontConfirmOverwrite;
-    const QString path = QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(),
-                                                      fromUtf8(request.initialFolder),
-                                                      QtFilter(request.filter), nullptr, options);
-    settleAfterDialog();
-    return toUtf8(path);
+    return chooseFile(gate_, request, QFileDialog::AcceptSave);
 }
 
 void QtHost::attach(Program& program, Gate& gate) {
@@ -128,6 +154,16 @@ ScreenSize QtHost::screenSize() {
 
 std::string QtHost::currentDirectory() {
     return toUtf8(QDir::currentPath());
+}
+
+bool QtHost::flushToDisk(const std::string& path) {
+    QFile file(fromUtf8(path));
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return false;
+#ifdef Q_OS_WIN
+    return _commit(file.handle()) == 0;
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
 }
 
 void QtHost::setTimer(TimerId timer, int intervalMs) {
@@ -154,7 +190,7 @@ namespace {
 template <typename Dialog, typename Form>
 void runModal(Gate* gate, Form& form) {
     Dialog dialog(*gate, form, QApplication::activeWindow());
-    dialog.exec();
+    modally(gate, &dialog, [&] { return dialog.exec(); });
     if (gate->ended()) throw ProgramEnd(gate->exitCode());
 }
 

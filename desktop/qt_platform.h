@@ -16,14 +16,23 @@ class Gate;
 // Message boxes as QMessageBox, over the window that is active.
 class QtDialogs final : public Dialogs {
   public:
+    // While a box is open nothing enters the program through the gate.
+    void attach(Gate& gate) { gate_ = &gate; }
     Answer show(const MessageBox& box) override;
+
+  private:
+    Gate* gate_ = nullptr;
 };
 
 // Open and save dialogs as QFileDialog. Paths travel as UTF-8.
 class QtFileDialogs final : public FileDialogs {
   public:
+    void attach(Gate& gate) { gate_ = &gate; }
     std::string openFile(const FileDialogRequest& request) override;
     std::string saveFile(const FileDialogRequest& request) override;
+
+  private:
+    Gate* gate_ = nullptr;
 };
 
 // Screen, current directory, the program's timers and its modal dialogs.
@@ -36,6 +45,7 @@ class QtHost final : public QObject, public Host {
     ScreenSize screenSize() override;
     std::string currentDirectory() override;
     void setTimer(TimerId timer, int intervalMs) override;
+    bool flushToDisk(const std::string& path) override;
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
 

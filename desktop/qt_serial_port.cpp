@@ -7,7 +7,16 @@
 
 namespace vx470::desktop {
 
-QtSerialPort::QtSerialPort(QStringList devices) : devices_(std::move(devices)) {}
+QtSerialPort::QtSerialPort(QStringList devices) : devices_(std::move(devices)) {
+    // A line that hangs up keeps waking the event loop (a message box's too) with a read
+    // error, which would spin a core: the port is closed as soon as the loop can.
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_, [this](QSerialPort::SerialPortError e) {
+        if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError) return;
+        QMetaObject::invokeMethod(
+            &port_, [this, opened = opened_] { if (opened == opened_) close(); },
+            Qt::QueuedConnection);
+    });
+}
 
 QStringList QtSerialPort::systemPorts() {
     const QByteArray fromEnvironment = qgetenv("VX470_PORTS");
@@ -52,6 +61,7 @@ bool QtSerialPort::open(int number) {
         port_.clearError();
         return false;
     }
+    ++opened_;
     // Bytes the unit sent before we opened are not an answer to anything of ours.
     port_.clear(QSerialPort::Input);
     port_.clearError();
@@ -76,7 +86,10 @@ bool QtSerialPort::takeError() {
     const QSerialPort::SerialPortError e = port_.error();
     if (e == QSerialPort::NoError) return false;
     port_.clearError();
-    return e != QSerialPort::TimeoutError;
+    if (e == QSerialPort::TimeoutError) return false;
+    // A dead line answers nothing again; closed, it is a port that does not answer.
+    close();
+    return true;
 }
 
 bool QtSerialPort::write(std::span<const std::uint8_t> bytes) {

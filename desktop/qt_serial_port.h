@@ -32,11 +32,14 @@ class QtSerialPort final : public SerialPort {
     void waitForInput(std::chrono::nanoseconds limit) override;
 
   private:
-    // True when the last operation left an error other than a time-out: the line is dead.
+    // True when the last operation left an error other than a time-out: the line is dead,
+    // and the port is closed.
     bool takeError();
 
     QStringList devices_;
     QSerialPort port_;
+    // Counts the opens, so that a close meant for a dead line never hits a later open.
+    std::uint64_t opened_ = 0;
     std::size_t inBufferSize_ = 1024;
     std::size_t inputLen_ = 1024;
 };

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program.Start();
     program.OnTimer(TimerId::Splash);
 
-    const Bytes written = ReadFile(config);
+    const Bytes written = test::readFile(config);
     const auto port = static_cast<std::uint16_t>(program.link.CommPortNumber);
     Require(written == Bytes{static_cast<std::uint8_t>(port), static_cast<std::uint8_t>(port >> 8)},
             "init.cfg holds " + std::to_string(written.size()) + " bytes, not the port number");

@@ -7,13 +7,16 @@
 // segment then stores.
 
 #include "core/presets/frm_store.h"
+#include "core/text/utf8.h"
+#include "core/text/windows1252.h"
 #include "fuzz/harness.h"
 
 using namespace vx470;
 using namespace vx470::fuzz;
 
 // Stores at position `k` under the name typed with `keys`: the name box takes at most eight
-// bytes and the unit gets them centred with blanks, the odd blank in front.
+// characters the unit has codes for, and the unit gets them centred with blanks, the odd
+// blank in front.
 static void store(FuzzProgram& fp, int k, const Bytes& keys) {
     std::string name;
     fp.fakes.host.onStore = [&](FrmStore& form) {
@@ -29,11 +32,18 @@ static void store(FuzzProgram& fp, int k, const Bytes& keys) {
     fp.fakes.host.onStore = nullptr;
 
     const std::string& stored = fp.program.presets.PresetNames[at(k + 4)];
-    Require(name.size() <= 8 && stored == name && fp.program.presets.PresetUsed[at(k + 4)],
+    // What the box holds, as the unit's codes: it takes nothing the unit cannot store.
+    std::string codes;
+    for (std::size_t i = 0; i < name.size();) {
+        const auto code = ToWindows1252(DecodeUtf8(name, i));
+        Require(code.has_value(), "the name box holds a character the unit has no code for");
+        codes.push_back(static_cast<char>(code.value_or('?')));
+    }
+    Require(codes.size() <= 8 && stored == name && fp.program.presets.PresetUsed[at(k + 4)],
             "the name box holds \"" + name + "\", PresetNames \"" + stored + "\" or unused");
-    const std::size_t front = (9 - name.size()) / 2;
+    const std::size_t front = (9 - codes.size()) / 2;
     const std::string centred =
-        std::string(front, ' ') + name + std::string(8 - name.size() - front, ' ');
+        std::string(front, ' ') + codes + std::string(8 - codes.size() - front, ' ');
     std::string sent;
     for (const Bytes& f : written) {
         const int address = (f[3] << 8 | f[4]) - 3872 - 8 * k;

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <tuple>
 
@@ -142,15 +140,8 @@ const std::filesystem::path& ScratchDir() {
 std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
                                        std::size_t size) {
     const std::filesystem::path path = ScratchDir() / name;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    Require(file.good(), "could not write " + path.string());
+    Require(test::writeFile(path, Bytes(data, data + size)), "could not write " + path.string());
     return path;
-}
-
-Bytes ReadFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
 }
 
 }  // namespace vx470::fuzz

@@ -11,7 +11,6 @@
 #include "core/program.h"
 #include "core/shell/tables.h"
 #include "tests/fakes/fakes.h"
-#include "tests/unit/mini_unit.h"
 
 namespace vx470::fuzz {
 
@@ -34,16 +33,6 @@ struct FuzzInput {
 // Prints `what` and aborts when `ok` is false.
 void Require(bool ok, const std::string& what);
 
-// The frames written to `port` while `action` runs.
-template <typename F>
-std::vector<Bytes> SentBy(test::FakeSerialPort& port, F&& action) {
-    const std::size_t first = port.writes.size();
-    action();
-    std::vector<Bytes> out;
-    for (std::size_t i = first; i < port.writes.size(); ++i) out.push_back(port.writes[i].bytes);
-    return out;
-}
-
 // A program on fakes with its port open on 1, a unit that answers every frame with ten bytes
 // (not the acknowledgements of its reports), and `image` in the editor as the start-up puts
 // it there: nothing sent.
@@ -53,7 +42,12 @@ struct FuzzProgram {
     // The frames that `action` sends.
     template <typename F>
     std::vector<Bytes> sent(F&& action) {
-        return SentBy(fakes.port, action);
+        const std::size_t first = fakes.port.writes.size();
+        action();
+        std::vector<Bytes> out;
+        for (std::size_t i = first; i < fakes.port.writes.size(); ++i)
+            out.push_back(fakes.port.writes[i].bytes);
+        return out;
     }
     // Ticks the link box; its question is answered Yes.
     void link();
@@ -87,6 +81,5 @@ const std::filesystem::path& ScratchDir();
 // Writes `name` in ScratchDir() and returns its path.
 std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
                                        std::size_t size);
-Bytes ReadFile(const std::filesystem::path& path);
 
 }  // namespace vx470::fuzz

@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     std::sort(inputs.begin(), inputs.end());
     vx470::fuzz::Require(!inputs.empty(), "no inputs to replay");
     for (const fs::path& path : inputs) {
-        const vx470::test::Bytes bytes = vx470::fuzz::ReadFile(path);
+        const vx470::test::Bytes bytes = vx470::test::readFile(path);
         // An empty file still runs: the target must cope with no input at all.
         std::printf("%s (%zu bytes)\n", path.filename().string().c_str(), bytes.size());
         std::fflush(stdout);

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/text/utf8.h"
+
 namespace vx470 {
 
 void Control::notify(ViewUpdate how) {
@@ -73,7 +75,7 @@ void Button::UserClick() {
 }
 
 void TextBox::SetText(std::string text) {
-    if (MaxLength != 0 && text.size() > MaxLength) text.resize(MaxLength);
+    if (MaxLength != 0) text = std::string(Utf8Prefix(text, MaxLength));
     const bool changed = text != text_;
     text_ = std::move(text);
     selStart_ = text_.size();
@@ -87,12 +89,14 @@ void TextBox::SetSelection(std::size_t start, std::size_t length) {
     selLength_ = std::min(length, text_.size() - selStart_);
 }
 
-void TextBox::insert(char c) {
+void TextBox::insert(char32_t c) {
     std::string t = text_;
     t.erase(selStart_, selLength_);
-    if (MaxLength != 0 && t.size() >= MaxLength) return;
-    t.insert(selStart_, 1, c);
-    const std::size_t caret = selStart_ + 1;
+    if (MaxLength != 0 && Utf8Length(t) >= MaxLength) return;
+    std::string bytes;
+    AppendUtf8(bytes, c);
+    t.insert(selStart_, bytes);
+    const std::size_t caret = selStart_ + bytes.size();
     text_ = std::move(t);
     selStart_ = caret;
     selLength_ = 0;
@@ -102,14 +106,13 @@ void TextBox::insert(char c) {
 
 void TextBox::UserKey(int key) {
     if (!EffectiveEnabled() || Locked) return;
+    if (key >= 32 && Accepts && !Accepts(static_cast<char32_t>(key))) return;
     const int k = KeyPress ? KeyPress(key) : key;
-    if (k <= 0 || k > 255 || k == Key::Enter) return;
+    if (k <= 0 || k > 0x10FFFF || k == Key::Enter) return;
     if (k == Key::Backspace) {
         if (selLength_ == 0 && selStart_ == 0) return;
-        std::string t = text_;
-        const std::size_t from = selLength_ != 0 ? selStart_ : selStart_ - 1;
-        t.erase(from, selLength_ != 0 ? selLength_ : 1);
-        text_ = std::move(t);
+        const std::size_t from = selLength_ != 0 ? selStart_ : PreviousUtf8(text_, selStart_);
+        text_.erase(from, selLength_ != 0 ? selLength_ : selStart_ - from);
         selStart_ = from;
         selLength_ = 0;
         notify();
@@ -117,11 +120,11 @@ void TextBox::UserKey(int key) {
         return;
     }
     if (k < 32) return;  // other control characters insert nothing
-    insert(static_cast<char>(static_cast<unsigned char>(k)));
+    insert(static_cast<char32_t>(k));
 }
 
 void TextBox::UserType(const std::string& keys) {
-    for (char c : keys) UserKey(static_cast<unsigned char>(c));
+    for (std::size_t at = 0; at < keys.size();) UserKey(static_cast<int>(DecodeUtf8(keys, at)));
 }
 
 void TextBox::UserEdit(std::string text, std::size_t caret) {
@@ -129,11 +132,25 @@ void TextBox::UserEdit(std::string text, std::size_t caret) {
         notify();  // the view shows the text it should have kept
         return;
     }
-    if (MaxLength != 0 && text.size() > MaxLength) text.resize(MaxLength);
-    const bool changed = text != text_;
-    text_ = std::move(text);
-    selStart_ = std::min(caret, text_.size());
+    // What the box cannot hold is left out, and the caret stays behind what it followed.
+    std::string kept;
+    std::size_t keptCaret = 0;
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t start = at;
+        const char32_t c = DecodeUtf8(text, at);
+        if ((!Accepts || Accepts(c)) && (MaxLength == 0 || characters < MaxLength)) {
+            AppendUtf8(kept, c);
+            ++characters;
+        }
+        if (start < caret) keptCaret = kept.size();
+    }
+    const bool changed = kept != text_;
+    const bool filtered = kept != text;
+    text_ = std::move(kept);
+    selStart_ = std::min(keptCaret, text_.size());
     selLength_ = 0;
+    if (filtered) notify();
     if (changed && Change) Change();
 }
 

@@ -128,8 +128,9 @@ inline constexpr int Backspace = 8;
 inline constexpr int Enter = 13;
 }  // namespace Key
 
-// A single-line text box. Typed characters go through KeyPress, which returns the key to
-// use: the same, 0 to swallow it, or another character to insert instead.
+// A single-line text box holding UTF-8; MaxLength counts characters, positions are bytes.
+// Typed characters go through KeyPress, which returns the key to use: the same, 0 to
+// swallow it, or another character to insert instead.
 class TextBox : public Control {
   public:
     const std::string& Text() const { return text_; }
@@ -144,18 +145,21 @@ class TextBox : public Control {
     std::size_t SelLength() const { return selLength_; }
     void SetSelection(std::size_t start, std::size_t length);
 
-    // A character typed by the user (ASCII code, or a Windows-1252 code above 127).
+    // A key typed by the user: a character (its Unicode value), Backspace or Enter.
     void UserKey(int key);
-    // Convenience for tests and the view: every character of `keys`, in order.
+    // Convenience for tests and the view: every character of `keys` (UTF-8), in order.
     void UserType(const std::string& keys);
-    // An edit the user made without a character key (Delete, paste): the whole new text.
+    // An edit the user made without a character key (Delete, paste): the whole new text,
+    // and the caret as a byte position in it.
     void UserEdit(std::string text, std::size_t caret);
 
+    // The characters the box can hold (all when unset); others are not typed or pasted.
+    std::function<bool(char32_t)> Accepts;
     std::function<int(int key)> KeyPress;
     std::function<void()> Change;
 
   private:
-    void insert(char c);
+    void insert(char32_t c);
 
     std::string text_;
     std::size_t selStart_ = 0;

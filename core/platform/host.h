@@ -15,8 +15,8 @@ struct ScreenSize {
 // The program's timers; a tick comes back through Program::OnTimer.
 enum class TimerId { Splash, Timer3 };
 
-// The rest of the desktop the program needs: screen, current directory, timers and modal
-// forms.
+// The rest of the desktop the program needs: screen, current directory, timers, modal forms,
+// and files that must reach the disk.
 class Host {
   public:
     virtual ~Host() = default;
@@ -24,6 +24,8 @@ class Host {
     virtual std::string currentDirectory() = 0;
     // Starts (or restarts) the timer with this interval; 0 stops it.
     virtual void setTimer(TimerId timer, int intervalMs) = 0;
+    // Puts what was written to the file at `path` (UTF-8) onto the disk; false when that failed.
+    virtual bool flushToDisk(const std::string& path) = 0;
     // Shows the dialog modally; returns once it has unloaded itself.
     virtual void showModal(FrmRead& form) = 0;
     virtual void showModal(FrmStore& form) = 0;

@@ -4,6 +4,7 @@
 #include "core/program.h"
 #include "core/shell/mdi_frm_main.h"
 #include "core/shell/tables.h"
+#include "core/text/windows1252.h"
 
 namespace vx470 {
 
@@ -14,6 +15,15 @@ std::uint8_t readMemoryByte(Program& program, int address) {
     PutLongBE(address, 0, program.ByteScratch);
     program.link.SendFrame(Frames::ReadByte(program.ByteScratch[2], program.ByteScratch[3]));
     return program.link.RxBuffer[kReadByteReplyIndex];
+}
+
+// Each byte is a character as it stands: nothing trimmed or replaced.
+std::string readName(Program& program, int address) {
+    std::string bytes;
+    for (int k = 0; k < DeviceAddress::NameLength; ++k) {
+        bytes.push_back(static_cast<char>(readMemoryByte(program, address + k)));
+    }
+    return TextFromWindows1252(bytes);
 }
 
 }  // namespace
@@ -42,22 +52,14 @@ void MDIFrmMain::DumpDeviceMemory() {
         }
         for (int p = kFixedPresets; p < kPresets; ++p) {
             std::string& name = presets.PresetNames[static_cast<std::size_t>(p)];
-            name.clear();
             if (!presets.PresetUsed[static_cast<std::size_t>(p)]) {
                 name = kEmptyPresetName;
                 continue;
             }
             const int base = DeviceAddress::Names + DeviceAddress::NameLength * (p - kFixedPresets);
-            // Each byte is a character as it stands: nothing trimmed or replaced.
-            for (int k = 0; k < DeviceAddress::NameLength; ++k) {
-                name.push_back(static_cast<char>(readMemoryByte(program_, base + k)));
-            }
+            name = readName(program_, base);
         }
-        presets.CurrentName.clear();
-        for (int k = 0; k < DeviceAddress::NameLength; ++k) {
-            presets.CurrentName.push_back(
-                static_cast<char>(readMemoryByte(program_, DeviceAddress::CurrentName + k)));
-        }
+        presets.CurrentName = readName(program_, DeviceAddress::CurrentName);
 
         link.ReopenWithBufferSize(kBlockReplySize);
         const bool read = link.ReadImageBlock(Frames::ReadBlock(kRunningImage));

@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "core/program.h"
+#include "core/text/utf8.h"
+#include "core/text/windows1252.h"
 
 namespace vx470 {
 
@@ -31,6 +33,8 @@ FrmStore::FrmStore(Program& program) : program_(program) {
     Combo1.Name = "Combo1";
     Text1.Name = "Text1";
     Text1.MaxLength = DeviceAddress::NameLength;
+    // What the box shows is what the unit stores: no character it has no code for.
+    Text1.Accepts = [](char32_t c) { return c >= 32 && ToWindows1252(c).has_value(); };
     ProgressBar1.Name = "ProgressBar1";
     BindPresetDialog(*this, "Store");
 }
@@ -68,13 +72,15 @@ void FrmStore::Command1_Click(int index) {
 }
 
 void FrmStore::CentreName(std::string& name) {
-    const std::size_t n = name.size();
+    const std::size_t n = Utf8Length(name);
     if (n < 8) {
         const std::size_t before = (8 - n + 1) / 2;
         name = std::string(before, ' ') + name + std::string(8 - n - before, ' ');
     }
-    for (std::size_t i = 0; i < NameCodes.size(); ++i) {
-        NameCodes[i] = static_cast<std::uint8_t>(name[i]);
+    std::size_t at = 0;
+    for (std::uint8_t& code : NameCodes) {
+        // Names come from the box or from the unit, so every character has a code.
+        code = at < name.size() ? ToWindows1252(DecodeUtf8(name, at)).value_or('?') : ' ';
     }
 }
 

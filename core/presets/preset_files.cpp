@@ -2,9 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <system_error>
 
 #include "core/program.h"
+#include "core/text/utf8.h"
 
 namespace vx470 {
 
@@ -12,10 +14,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Open and Save start in the same folder, whatever the file system's case rules.
+// Open and Save start in the same folder, whatever the file system's case rules. A folder
+// that is not there is never offered: a file dialog would take its name for a file name.
 FileDialogRequest presetDialog(const Program& program) {
-    return FileDialogRequest{"file preset (*.Fbk)|*.Fbk",
-                             (fs::path(program.ProgramDir) / "Preset").string(), true};
+    const fs::path home = PathFromUtf8(program.ProgramDir);
+    std::error_code error;
+    const fs::path presets = home / "Preset";
+    const fs::path folder = fs::is_directory(presets, error) ? presets : home;
+    return FileDialogRequest{"file preset (*.Fbk)|*.Fbk", Utf8FromPath(folder), true};
 }
 
 void errorBox(Program& program, const char* text) {
@@ -23,48 +29,121 @@ void errorBox(Program& program, const char* text) {
         MessageBox{text, " Error", MessageButtons::Ok, MessageIcon::Exclamation, 0});
 }
 
+// The file a save replaces: a symbolic link is followed to the file it names, so the link
+// stays a link. Empty when the links go round in a circle.
+fs::path fileBehind(fs::path path) {
+    std::error_code error;
+    for (int hops = 0; hops < 40; ++hops) {
+        if (!fs::is_symlink(path, error)) return path;
+        const fs::path to = fs::read_symlink(path, error);
+        if (error) return {};
+        path = to.is_absolute() ? to : path.parent_path() / to;
+    }
+    return {};
+}
+
+enum class Replace { Yes, NotAFile, ReadOnly };
+
+// Whether the user could change the file that is there: a file marked read-only, or one
+// that cannot be opened for writing, is left alone even by a user who could remove it.
+Replace mayReplace(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) return Replace::Yes;
+    if (!fs::is_regular_file(status)) return Replace::NotAFile;
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return Replace::ReadOnly;
+    // In and out together open without creating or truncating anything.
+    if (!std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)) {
+        return Replace::ReadOnly;
+    }
+    return Replace::Yes;
+}
+
+// A name beside `target` that nobody has: random, and checked. It starts with a dot, so that
+// file lists do not show it for the moment it exists.
+fs::path unusedNameBeside(const fs::path& target) {
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate =
+            target.parent_path() / PathFromUtf8("." + Utf8FromPath(target.filename()) + "." +
+                                                std::to_string(random() % 1'000'000'000) + ".tmp");
+        std::error_code error;
+        if (!fs::exists(candidate, error) && !error) return candidate;
+    }
+    return {};
+}
+
+// Writes the image to a new file and, once it is on the disk, puts it in place of `target`
+// in one step: a save that fails half-way leaves the old file as it was.
+bool replaceWithImage(Program& program, const fs::path& target) {
+    const fs::path temporary = unusedNameBeside(target);
+    if (temporary.empty()) return false;
+    bool written = false;
+    {
+        std::ofstream file(temporary, std::ios::binary);
+        const PresetImage& image = program.channels.image;
+        file.write(reinterpret_cast<const char*>(image.data()),
+                   static_cast<std::streamsize>(image.size()));
+        file.close();
+        written = !file.fail();
+    }
+    std::error_code error;
+    written = written && program.platform.host.flushToDisk(Utf8FromPath(temporary));
+    if (written && fs::exists(target, error)) {
+        // The new file keeps the permissions the old one had.
+        fs::permissions(temporary, fs::status(target, error).permissions(), error);
+    }
+    if (written) fs::rename(temporary, target, error);
+    if (!written || error) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void SavePresetFile(Program& program) {
     const std::string chosen = program.platform.fileDialogs.saveFile(presetDialog(program));
     if (chosen.empty()) return;
-    const fs::path target(chosen);
-    // Written beside the target and renamed over it, so a failed save never destroys the
-    // file that was there.
-    fs::path temporary = target;
-    temporary += ".saving";
-    bool written = false;
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        const PresetImage& image = program.channels.image;
-        file.write(reinterpret_cast<const char*>(image.data()),
-                   static_cast<std::streamsize>(image.size()));
-        file.flush();
-        written = file.good();
+    const fs::path target = fileBehind(PathFromUtf8(chosen));
+    switch (target.empty() ? Replace::NotAFile : mayReplace(target)) {
+        case Replace::NotAFile:
+            errorBox(program, " File not saved: the name is not that of a file.");
+            return;
+        case Replace::ReadOnly:
+            errorBox(program, " File not saved: the file there is read-only.");
+            return;
+        case Replace::Yes:
+            break;
     }
-    std::error_code error;
-    if (written) fs::rename(temporary, target, error);
-    if (!written || error) {
-        fs::remove(temporary, error);
-        errorBox(program, " File not saved. Try again.");
-    }
+    if (!replaceWithImage(program, target)) errorBox(program, " File not saved. Try again.");
 }
 
 void LoadPresetFile(Program& program) {
     const std::string chosen = program.platform.fileDialogs.openFile(presetDialog(program));
     if (chosen.empty()) return;
-    const fs::path path(chosen);
+    const fs::path path = PathFromUtf8(chosen);
     std::error_code error;
     if (!fs::exists(path, error)) {
         errorBox(program, " File not found. Try again.");
         return;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return;
     PresetImage bytes{};
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ifstream file;
+    if (!fs::is_directory(path, error)) file.open(path, std::ios::binary);
+    if (file) {
+        file.read(reinterpret_cast<char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    if (!file.is_open() || file.bad()) {
+        errorBox(program, " File cannot be read. Try again.");
+        return;
+    }
     if (file.gcount() != static_cast<std::streamsize>(bytes.size())) {
-        if (!file.bad()) errorBox(program, " Not a preset file: it holds fewer than 161 bytes.");
+        errorBox(program, " Not a preset file: it holds fewer than 161 bytes.");
         return;
     }
     program.channels.image = bytes;
@@ -74,7 +153,7 @@ void LoadPresetFile(Program& program) {
     eq.SetMousePointer(MousePointer::Default);
     eq.Label7.SetCaption("Preset loaded from PC");
     eq.Label7.Refresh();
-    eq.Label8.SetCaption(path.filename().string());
+    eq.Label8.SetCaption(Utf8FromPath(path.filename()));
     eq.Label8.Refresh();
 }
 

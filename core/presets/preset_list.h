@@ -15,8 +15,8 @@ inline constexpr int kUserSlots = kPresets - kFixedPresets;
 inline constexpr const char* kEmptyPresetName = " Empty  ";
 
 // The unit's presets as the program knows them: p = 0..19, shown as 1..20; 0..3 are the
-// unit's fixed presets, 4..19 the user slots k = p - 4. Names are bytes, one
-// Windows-1252 character each.
+// unit's fixed presets, 4..19 the user slots k = p - 4. Names are program text; on the unit
+// each character is one Windows-1252 byte.
 struct PresetList {
     std::array<bool, kPresets + 1> PresetUsed{};
     std::array<std::string, kPresets> PresetNames{};

@@ -10,6 +10,7 @@
 #include "core/presets/preset_files.h"
 #include "core/program.h"
 #include "core/program_end.h"
+#include "core/text/utf8.h"
 
 namespace vx470 {
 
@@ -96,7 +97,7 @@ void MDIFrmMain::findUnit() {
 }
 
 void MDIFrmMain::readPortNumber() {
-    std::ifstream file(std::filesystem::path(program_.ProgramDir) / kConfigFile, std::ios::binary);
+    std::ifstream file(PathFromUtf8(program_.ProgramDir) / kConfigFile, std::ios::binary);
     std::array<char, 2> bytes{};
     if (file) file.read(bytes.data(), bytes.size());
     // A missing or short file leaves the missing bytes 0: port 0 cannot be opened.
@@ -109,7 +110,7 @@ void MDIFrmMain::writePortNumber() {
     const auto port = static_cast<std::uint16_t>(program_.link.CommPortNumber);
     const std::array<char, 2> bytes = {static_cast<char>(port & 0xFF),
                                        static_cast<char>(port >> 8)};
-    std::ofstream file(std::filesystem::path(program_.ProgramDir) / kConfigFile,
+    std::ofstream file(PathFromUtf8(program_.ProgramDir) / kConfigFile,
                        std::ios::binary | std::ios::trunc);
     // A directory we may not write to costs only the remembered port.
     if (file) file.write(bytes.data(), bytes.size());

@@ -1,15 +1,13 @@
 #include "tests/fakes/fakes.h"
 
 #include <algorithm>
+#include <fstream>
+#include <random>
 
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
 
 namespace vx470::test {
-
-void FakeSerialPort::arrive(const Bytes& bytes, Clock::Duration after) {
-    pending_.emplace(clock_.now() + after, bytes);
-}
 
 bool FakeSerialPort::open(int number) {
     opens.push_back(number);
@@ -20,15 +18,6 @@ bool FakeSerialPort::open(int number) {
     return true;
 }
 
-void FakeSerialPort::close() {
-    open_ = false;
-}
-
-void FakeSerialPort::setBufferSizes(std::size_t inBuffer, std::size_t len) {
-    inBufferSize = inBuffer;
-    inputLen = len;
-}
-
 bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
     if (!open_ || writeFails) return false;
     writes.push_back({port_, Bytes(bytes.begin(), bytes.end()), clock_.now()});
@@ -36,84 +25,58 @@ bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-void FakeSerialPort::deliverDue() {
-    while (!pending_.empty() && pending_.begin()->first <= clock_.now()) {
-        if (open_) {
-            const Bytes& b = pending_.begin()->second;
-            input_.insert(input_.end(), b.begin(), b.end());
-        }
-        pending_.erase(pending_.begin());
-    }
-}
-
 std::size_t FakeSerialPort::bytesWaiting() {
-    deliverDue();
+    for (; !pending_.empty() && pending_.begin()->first <= clock_.now();
+         pending_.erase(pending_.begin()))
+        if (open_)
+            input_.insert(input_.end(), pending_.begin()->second.begin(),
+                          pending_.begin()->second.end());
     return std::min(input_.size(), inBufferSize);
 }
 
 std::size_t FakeSerialPort::read(std::span<std::uint8_t> into) {
-    const std::size_t n = std::min({into.size(), inputLen, bytesWaiting()});
-    for (std::size_t i = 0; i < n; ++i) {
-        into[i] = input_.front();
-        input_.pop_front();
-    }
+    const std::size_t n = std::min(into.size(), bytesWaiting());
+    std::copy_n(input_.begin(), n, into.begin());
+    input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
     return n;
 }
 
 void FakeSerialPort::dropInput() {
-    deliverDue();
+    bytesWaiting();
     input_.clear();
-    ++drops;
 }
 
 void FakeSerialPort::waitForInput(std::chrono::nanoseconds limit) {
-    const auto deadline = clock_.now() + limit;
-    if (!pending_.empty() && pending_.begin()->first <= deadline) {
-        const auto at = pending_.begin()->first;
-        if (at > clock_.now()) clock_.advance(at - clock_.now());
-        deliverDue();
-        return;
-    }
-    clock_.advance(limit);
+    const auto next = pending_.empty() ? clock_.now() + limit : pending_.begin()->first;
+    clock_.advance(std::clamp(next - clock_.now(), Clock::Duration::zero(), limit));
+    bytesWaiting();
 }
 
 Answer FakeDialogs::show(const MessageBox& box) {
     shown.push_back(box);
-    if (onShow) onShow(box);
-    if (!answers.empty()) {
-        const Answer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    if (box.buttons == MessageButtons::Ok) return Answer::Ok;
-    return box.defaultButton == 1 ? Answer::No : Answer::Yes;
+    if (answers.empty())
+        return box.buttons == MessageButtons::Ok ? Answer::Ok
+               : box.defaultButton == 1          ? Answer::No
+                                                 : Answer::Yes;
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
 }
 
-std::string FakeFileDialogs::next() {
+std::string FakeFileDialogs::next(const FileDialogRequest& request) {
+    requests.push_back(request);
     if (paths.empty()) return {};
     std::string p = paths.front();
     paths.pop_front();
     return p;
 }
 
-std::string FakeFileDialogs::openFile(const FileDialogRequest& request) {
-    opened.push_back(request);
-    return next();
-}
-
-std::string FakeFileDialogs::saveFile(const FileDialogRequest& request) {
-    saved.push_back(request);
-    return next();
-}
-
 void FakeHost::showModal(FrmRead& form) {
-    ++modals;
     if (onRead) onRead(form);
-    if (!form.Unloaded()) form.Command1_Click(0);  // an unscripted dialog is cancelled
+    if (!form.Unloaded()) form.Command1_Click(0);
 }
 
 void FakeHost::showModal(FrmStore& form) {
-    ++modals;
     if (onStore) onStore(form);
     if (!form.Unloaded()) form.Command1_Click(0);
 }
@@ -124,6 +87,68 @@ Bytes frame(std::initializer_list<int> args) {
     f.resize(9, 0);
     f.push_back(0xF7);
     return f;
+}
+
+FrameList framesOn(const FakeSerialPort& port) {
+    FrameList f;
+    for (const auto& w : port.writes) f.push_back(w.bytes);
+    return f;
+}
+
+Texts boxesOn(const FakeDialogs& d, bool full) {
+    static const char* const icons[] = {"", " (i)", " (!)", " (x)", " (?)"};
+    Texts t;
+    for (const MessageBox& b : d.shown) {
+        const char* buttons = b.buttons == MessageButtons::Ok ? " [OK]"
+                              : b.defaultButton               ? " [Yes/No*]"
+                                                              : " [Yes*/No]";
+        t.push_back(b.title + ": " + b.text +
+                    (full ? icons[static_cast<int>(b.icon)] + std::string(buttons) : ""));
+    }
+    return t;
+}
+
+void MiniUnit::usePreset(int shown, const std::string& name) {
+    memory[static_cast<std::size_t>(43 + shown)] = 0x55;
+    std::copy_n(name.begin(), 8, memory.begin() + 3872 + 8 * (shown - 5));
+}
+
+void MiniUnit::attach(FakeSerialPort& fake) {
+    fake.openable.insert(port);
+    fake.onWrite = [this](FakeSerialPort& p, const Bytes& w) {
+        if (p.currentPort() != port || w.size() != 10 || answers == 0) return;
+        if (answers > 0) --answers;
+        const std::uint8_t cmd = w[2];
+        auto& cell = memory[static_cast<std::size_t>((w[3] << 8 | w[4]) & 0xFFF)];
+        if (cmd == 17) cell = w[6];
+        if (cmd == 11) p.arrive(Bytes(running.begin(), running.end()));
+        if (cmd != 11 && cmd != 48)
+            p.arrive(Bytes{0xF0, 0x5B, cmd, 0x5B, w[3], w[4], cmd == 16 ? cell : w[6], w[7], w[8],
+                           0xF7});
+    };
+}
+
+TempDir::TempDir()
+    : path_(std::filesystem::temp_directory_path() /
+            ("vx470-test-" + std::to_string(std::random_device{}()))) {
+    std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+    std::error_code e;
+    std::filesystem::remove_all(path_, e);
+}
+
+Bytes readFile(const std::filesystem::path& path) {
+    std::ifstream f(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(f), {});
+}
+
+bool writeFile(const std::filesystem::path& path, const Bytes& bytes) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+    return f.good();
 }
 
 }  // namespace vx470::test

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -17,6 +19,8 @@
 namespace vx470::test {
 
 using Bytes = std::vector<std::uint8_t>;
+using FrameList = std::vector<Bytes>;
+using Texts = std::vector<std::string>;
 
 // Time that moves only when the fake port waits (or a test advances it).
 class FakeClock final : public Clock {
@@ -38,30 +42,25 @@ class FakeSerialPort final : public SerialPort {
         Bytes bytes;
         Clock::Duration at;
     };
-
     explicit FakeSerialPort(FakeClock& clock) : clock_(clock) {}
 
-    // Port numbers that open; all others fail to.
-    std::set<int> openable{1};
-    // When set, writes are refused (a line that has died with an error).
-    bool writeFails = false;
+    std::set<int> openable{1};  // all other port numbers fail to open
+    bool writeFails = false;    // a line that has died with an error
     std::function<void(FakeSerialPort& port, const Bytes& written)> onWrite;
-
     // Input that reaches the port `after` from now.
-    void arrive(const Bytes& bytes, Clock::Duration after = Clock::Duration::zero());
-
+    void arrive(const Bytes& bytes, Clock::Duration after = {}) {
+        pending_.emplace(clock_.now() + after, bytes);
+    }
     std::vector<Write> writes;
     std::vector<int> opens;  // every open attempt's port number
-    int drops = 0;
     std::size_t inBufferSize = 1024;
-    std::size_t inputLen = 1024;
     int currentPort() const { return port_; }
     std::size_t queued() const { return input_.size(); }
 
     bool open(int number) override;
-    void close() override;
+    void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
-    void setBufferSizes(std::size_t inBuffer, std::size_t len) override;
+    void setBufferSizes(std::size_t inBuffer, std::size_t) override { inBufferSize = inBuffer; }
     bool write(std::span<const std::uint8_t> bytes) override;
     std::size_t bytesWaiting() override;
     std::size_t read(std::span<std::uint8_t> into) override;
@@ -69,8 +68,6 @@ class FakeSerialPort final : public SerialPort {
     void waitForInput(std::chrono::nanoseconds limit) override;
 
   private:
-    void deliverDue();
-
     FakeClock& clock_;
     bool open_ = false;
     int port_ = 0;
@@ -78,44 +75,42 @@ class FakeSerialPort final : public SerialPort {
     std::multimap<Clock::Duration, Bytes> pending_;
 };
 
-// Answers message boxes from a script and records every box shown.
+// Answers message boxes from a script, else with the default button as Enter would.
 class FakeDialogs final : public Dialogs {
   public:
     std::vector<MessageBox> shown;
     std::deque<Answer> answers;
-    // Called for each box before its answer is taken; lets a test act "while it is open".
-    std::function<void(const MessageBox&)> onShow;
-
-    // Unscripted boxes are answered with their default button, as Enter would.
     Answer show(const MessageBox& box) override;
 };
 
 class FakeFileDialogs final : public FileDialogs {
   public:
-    std::deque<std::string> paths;
-    std::vector<FileDialogRequest> opened;
-    std::vector<FileDialogRequest> saved;
-    std::string openFile(const FileDialogRequest& request) override;
-    std::string saveFile(const FileDialogRequest& request) override;
+    std::deque<std::string> paths;  // what the dialogs return in turn; "" once used up
+    std::vector<FileDialogRequest> requests;
+    std::string openFile(const FileDialogRequest& request) override { return next(request); }
+    std::string saveFile(const FileDialogRequest& request) override { return next(request); }
 
   private:
-    std::string next();
+    std::string next(const FileDialogRequest& request);
 };
 
 class FakeHost final : public Host {
   public:
     ScreenSize screen{1280, 1024};
     std::string directory = ".";
-    // Interval of each timer as last set; 0 = stopped.
-    std::map<TimerId, int> timers;
-    // Act on a modal dialog while it is "open"; it must end by unloading the form.
+    std::map<TimerId, int> timers;     // each timer's interval as last set; 0 = stopped
+    std::vector<std::string> flushed;  // files the program asked to put onto the disk
+    // Act on a modal dialog while it is "open"; unless they unload it, it is cancelled.
     std::function<void(FrmRead&)> onRead;
     std::function<void(FrmStore&)> onStore;
-    int modals = 0;
 
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
     void setTimer(TimerId timer, int intervalMs) override { timers[timer] = intervalMs; }
+    bool flushToDisk(const std::string& path) override {
+        flushed.push_back(path);
+        return true;
+    }
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
 };
@@ -131,5 +126,37 @@ struct FakePlatform {
 
 // The 10-byte frame F0 5B b2..b8 F7.
 Bytes frame(std::initializer_list<int> args);
+FrameList framesOn(const FakeSerialPort& port);
+// Each message box as "title: text", with " (!)"-style icon and " [Yes/No*]"-style buttons
+// (the star on the default) when `full`.
+Texts boxesOn(const FakeDialogs& d, bool full = false);
+
+// Just enough of a unit for the start-up and preset sequences: memory, a running image,
+// and a 10-byte answer to every frame (160 bytes to a block read, nothing to an
+// acknowledgement). The real simulator is exercised by the end-to-end tests.
+struct MiniUnit {
+    std::array<std::uint8_t, 4096> memory;
+    std::array<std::uint8_t, 160> running{};
+    int port = 1;
+    int answers = -1;  // frames after which the unit falls silent; -1 = never
+
+    MiniUnit() { memory.fill(0xFF); }
+    void usePreset(int shown, const std::string& name);
+    void attach(FakeSerialPort& fake);
+};
+
+// A fresh directory for the files a test writes, removed afterwards.
+class TempDir {
+    std::filesystem::path path_;
+
+  public:
+    TempDir();
+    ~TempDir();
+    const std::filesystem::path& path() const { return path_; }
+};
+
+Bytes readFile(const std::filesystem::path& path);
+// False when the file could not be written.
+bool writeFile(const std::filesystem::path& path, const Bytes& bytes);
 
 }  // namespace vx470::test

@@ -5,7 +5,7 @@
 #include "core/app_info.h"
 #include "core/link/link.h"
 #include "core/program_end.h"
-#include "tests/unit/mini_unit.h"
+#include "tests/fakes/fakes.h"
 
 namespace vx470 {
 namespace {
@@ -30,10 +30,10 @@ class LinkTest : public ::testing::Test {
         link.OpenCommPort();
         link.ReopenWithBufferSize(10);
     }
-    // Every write answered by `reply` after `delay`.
-    void answerEachWrite(const Bytes& reply, Clock::Duration delay = 0ms) {
-        p.port.onWrite = [reply, delay](test::FakeSerialPort& port, const Bytes&) {
-            port.arrive(reply, delay);
+    // Every write answered by `replies` after their delays.
+    void answer(std::vector<std::pair<Bytes, Clock::Duration>> replies) {
+        p.port.onWrite = [replies](test::FakeSerialPort& port, const Bytes&) {
+            for (const auto& [reply, delay] : replies) port.arrive(reply, delay);
         };
     }
     Bytes rx(std::size_t n = 10) const {
@@ -45,22 +45,35 @@ class LinkTest : public ::testing::Test {
     Link link;
 };
 
-TEST_F(LinkTest, FrameWrapsTheSevenArguments) {
-    answerEachWrite(sequence(10, 100));
+TEST_F(LinkTest, AFrameWrapsItsArgumentsAndAProbeLooksOnlyAtByteThreeWithoutResending) {
+    for (auto [filler, marker, found] : {std::tuple(0xAA, 0x5B, true), {0x5B, 0x5C, false}}) {
+        Bytes reply(10, static_cast<std::uint8_t>(filler));
+        reply[3] = static_cast<std::uint8_t>(marker);
+        answer({{reply, 0ms}});
+        EXPECT_EQ(link.ProbeDevice(kZero), found);
+    }
+    p.port.onWrite = nullptr;
+    const auto start = p.clock.now();
+    EXPECT_FALSE(link.ProbeDevice(kZero));
+    EXPECT_EQ(std::tuple(p.port.writes.size(), p.clock.now() - start),
+              std::tuple(3u, kReplyTimeout));
+    EXPECT_TRUE(p.dialogs.shown.empty());
+
+    p.port.writes.clear();
+    answer({{sequence(10, 100), 0ms}});
     link.SendFrame({7, 1, 5, 1, 10, 2, 30});
     const Bytes sent{0xF0, 0x5B, 7, 1, 5, 1, 10, 2, 30, 0xF7};
-    EXPECT_EQ(Bytes(link.TxFrame.begin(), link.TxFrame.end()), sent);
-    EXPECT_EQ(rx(), sequence(10, 100));
+    EXPECT_EQ(std::tuple(Bytes(link.TxFrame.begin(), link.TxFrame.end()), rx()),
+              std::tuple(sent, sequence(10, 100)));
     // An acknowledgement is written once and reads nothing.
     p.port.onWrite = nullptr;
     p.port.arrive(Bytes(4, 9));
     link.SendFrameNoReply({48, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(written(), (FrameList{sent, frame({48})}));
     EXPECT_EQ(p.port.bytesWaiting(), 4u);
-    EXPECT_TRUE(p.dialogs.shown.empty());
 }
 
-TEST_F(LinkTest, NoAnswerOrARefusedWriteWritesSixIdenticalFramesThenTimesOut) {
+TEST_F(LinkTest, NoAnswerARefusedWriteOrAnIncompleteBlockWritesSixFramesThenTimesOut) {
     const auto start = p.clock.now();
     EXPECT_THROW(link.SendFrame({15, 0, 0, 0, 0, 0, 0}), ProgramEnd);
     EXPECT_EQ(written(), FrameList(6, frame({15})));
@@ -68,27 +81,35 @@ TEST_F(LinkTest, NoAnswerOrARefusedWriteWritesSixIdenticalFramesThenTimesOut) {
         EXPECT_EQ(p.port.writes[i].at - start, i * kReplyTimeout) << i;
     const test::Texts timeOut{std::string(kApplicationTitle) + ": Time out (!) [OK]"};
     EXPECT_EQ(test::boxesOn(p.dialogs, true), timeOut);
+
     p.dialogs.shown.clear();
     p.port.writeFails = true;  // a write the line refuses is a line that does not answer
     EXPECT_FALSE(link.ProbeDevice(kZero));
     EXPECT_THROW(link.SendFrame({7, 0, 0, 0, 0, 0, 0}), ProgramEnd);
     EXPECT_EQ(test::boxesOn(p.dialogs, true), timeOut);
+
+    link.ReopenWithBufferSize(160);
+    p.port.writes.clear();
+    p.port.writeFails = false;
+    answer({{sequence(20, 0), 0ms}});  // six partial answers stay below 160 bytes in all
+    EXPECT_THROW(link.ReadImageBlock({11, 3, 0, 0, 0, 0, 0}), ProgramEnd);
+    ASSERT_EQ(written(), FrameList(6, frame({11, 3})));
+    EXPECT_EQ(p.port.writes[1].at - p.port.writes[0].at, kBlockTimeout);
 }
 
 TEST_F(LinkTest, SlowRepliesWithinTheLimitAreAcceptedLaterOnesResentExtraBytesDropped) {
-    answerEachWrite(sequence(10, 1), 3500ms);
-    link.SendFrame(kZero);
-    EXPECT_EQ(p.port.writes.size(), 1u);
-    answerEachWrite(sequence(10, 1), 4500ms);
-    link.SendFrame(kZero);
-    // The first reply arrives after the resend, while the second attempt waits.
-    EXPECT_EQ(p.port.writes.size(), 3u);
+    // The reply's delay, the writes of the transaction.
+    for (auto [delay, writes] : {std::pair(3500ms, 1u), {4500ms, 2u}}) {
+        p.port.writes.clear();
+        answer({{sequence(10, 1), delay}});
+        link.SendFrame(kZero);
+        EXPECT_EQ(p.port.writes.size(), writes);
+    }
     EXPECT_TRUE(p.dialogs.shown.empty());
-    answerEachWrite(sequence(12, 1));
+    answer({{sequence(12, 1), 0ms}});
     link.SendFrame({16, 0, 48, 0, 0, 0, 0});
-    EXPECT_EQ(rx(), sequence(10, 1));
-    EXPECT_EQ(p.port.queued(), 0u);
-    answerEachWrite(sequence(10, 50));
+    EXPECT_EQ(std::tuple(rx(), p.port.queued()), std::tuple(sequence(10, 1), 0u));
+    answer({{sequence(10, 50), 0ms}});
     link.SendFrame({16, 0, 49, 0, 0, 0, 0});
     EXPECT_EQ(link.RxBuffer[0], 50);  // not the stale 11, 12
 }
@@ -102,64 +123,32 @@ TEST_F(LinkTest, AShortReplyIsResentAndItsBytesOrAReportCountAsTheReply) {
     EXPECT_EQ(written(), FrameList(2, frame({0})));
     EXPECT_EQ(rx(), (Bytes{1, 2, 3, 4, 5, 6, 7, 100, 101, 102}));
     const Bytes report{0xFD, 0, 0, 0, 0, 0, 0x2D, 0, 0, 0};  // arriving while the link waits
-    p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
-        port.arrive(report, 100ms);
-        port.arrive(sequence(10, 1), 200ms);
-    };
+    answer({{report, 100ms}, {sequence(10, 1), 200ms}});
     link.SendFrame({7, 0, 0, 1, 10, 2, 45});
     EXPECT_EQ(rx(), report);
-}
-
-TEST_F(LinkTest, ProbeLooksOnlyAtByteThreeAndNeverResends) {
-    Bytes reply(10, 0xAA);
-    reply[3] = 0x5B;
-    answerEachWrite(reply);
-    EXPECT_TRUE(link.ProbeDevice(kZero));
-    reply = Bytes(10, 0x5B);
-    reply[3] = 0x5C;
-    answerEachWrite(reply);
-    EXPECT_FALSE(link.ProbeDevice(kZero));
-    p.port.writes.clear();
-    p.port.onWrite = nullptr;
-    const auto start = p.clock.now();
-    EXPECT_FALSE(link.ProbeDevice(kZero));
-    EXPECT_EQ(p.port.writes.size(), 1u);
-    EXPECT_EQ(p.clock.now() - start, kReplyTimeout);
-    EXPECT_TRUE(p.dialogs.shown.empty());
 }
 
 TEST_F(LinkTest, ABlockArrivingInPiecesIsReadWhenComplete) {
     link.ReopenWithBufferSize(160);
     const Bytes block = sequence(160, 0);
     link.RxBuffer.fill(0xEE);
-    p.port.onWrite = [&](test::FakeSerialPort& port, const Bytes&) {
-        port.arrive(Bytes(block.begin(), block.begin() + 60), 1s);
-        port.arrive(Bytes(block.begin() + 60, block.begin() + 159), 2s);
-        port.arrive(Bytes(block.begin() + 159, block.end()), 15s);
-    };
+    answer({{Bytes(block.begin(), block.begin() + 60), 1s},
+            {Bytes(block.begin() + 60, block.begin() + 159), 2s},
+            {Bytes(block.begin() + 159, block.end()), 15s}});
     EXPECT_TRUE(link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0}));
     EXPECT_EQ(p.port.writes.size(), 1u);
     EXPECT_EQ(rx(160), block);
-    for (std::size_t i = 160; i < kRxBufferSize; ++i) EXPECT_EQ(link.RxBuffer[i], 0xEE);
+    EXPECT_EQ(Bytes(link.RxBuffer.begin() + 160, link.RxBuffer.end()), Bytes(49, 0xEE));
     // A 10-byte reply leaves the rest of the block where it was.
     link.ReopenWithBufferSize(10);
-    answerEachWrite(Bytes(10, 0x11));
+    answer({{Bytes(10, 0x11), 0ms}});
     link.SendFrame(kZero);
-    EXPECT_EQ(rx(11), (Bytes{0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 10}));
-    EXPECT_EQ(link.RxBuffer[159], 159);
-}
-
-TEST_F(LinkTest, ABlockThatNeverCompletesTimesOutAfterSixWritesNineteenSecondsApart) {
-    link.ReopenWithBufferSize(160);
-    answerEachWrite(sequence(20, 0));  // six partial answers stay below 160 bytes in all
-    EXPECT_THROW(link.ReadImageBlock({11, 3, 0, 0, 0, 0, 0}), ProgramEnd);
-    ASSERT_EQ(p.port.writes.size(), 6u);
-    EXPECT_EQ(p.port.writes[1].at - p.port.writes[0].at, kBlockTimeout);
-    EXPECT_EQ(p.dialogs.shown.at(0).text, "Time out");
+    EXPECT_EQ(std::tuple(rx(), link.RxBuffer[10], link.RxBuffer[159]),
+              std::tuple(Bytes(10, 0x11), 10, 159));
 }
 
 TEST_F(LinkTest, GuardsLeaveTheLineSilentAndTheBufferUntouched) {
-    answerEachWrite(sequence(160, 1));
+    answer({{sequence(160, 1), 0ms}});
     link.RxBuffer.fill(0x42);
     const auto untouched = link.RxBuffer;
     for (int guard = 0; guard < 3; ++guard) {
@@ -170,10 +159,8 @@ TEST_F(LinkTest, GuardsLeaveTheLineSilentAndTheBufferUntouched) {
             link.SendFrame({7, 0, 0, 0, 0, 0, 0});
             link.SendFrameNoReply({48, 0, 0, 0, 0, 0, 0});
         }
-        EXPECT_FALSE(link.ProbeDevice(kZero)) << guard;
-        EXPECT_FALSE(link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0})) << guard;
-        EXPECT_TRUE(p.port.writes.empty()) << guard;
-        EXPECT_EQ(link.RxBuffer, untouched) << guard;
+        EXPECT_FALSE(link.ProbeDevice(kZero) || link.ReadImageBlock({11, 255, 0, 0, 0, 0, 0}));
+        EXPECT_TRUE(p.port.writes.empty() && link.RxBuffer == untouched) << guard;
     }
 }
 
@@ -182,7 +169,7 @@ TEST(OpenCommPort, SetsBothFlagsFromTheOutcome) {
     Link link(p.port, p.clock, p.dialogs);
     p.port.openable = {3};
     const auto open = [&](int port) {
-        link.CommPortNumber = port;
+        link.CommPortNumber = static_cast<std::int16_t>(port);
         link.OpenCommPort();
         return std::pair{link.PortOpened, link.DeviceFound};
     };
@@ -191,8 +178,7 @@ TEST(OpenCommPort, SetsBothFlagsFromTheOutcome) {
     // Opening again closes the port first rather than failing as "in use".
     EXPECT_EQ(open(3), std::pair(true, true));
     EXPECT_EQ(p.port.currentPort(), 3);
-    EXPECT_FALSE(open(0).first);
-    EXPECT_FALSE(p.port.isOpen());
+    EXPECT_FALSE(open(0).first || p.port.isOpen());
 }
 
 }  // namespace

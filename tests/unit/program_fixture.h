@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 
 #include "core/program.h"
 #include "core/shell/tables.h"
-#include "tests/unit/mini_unit.h"
+#include "tests/fakes/fakes.h"
 
 namespace vx470::test {
 
@@ -18,24 +17,26 @@ inline void enter(TextBox& box, const std::string& text) {
     box.UserKey(Key::Enter);
 }
 
-inline std::string shownBy(const Label& c) {
-    return c.Caption();
-}
-inline std::string shownBy(const Form& c) {
-    return c.Caption();
-}
-inline std::string shownBy(const TextBox& c) {
-    return c.Text();
-}
-// What each control shows, to compare several at once.
+// What each control shows (a text box its text, others their caption), to compare at once.
 template <typename... C>
 Texts shown(const C&... c) {
-    return {shownBy(c)...};
+    const auto one = [](const auto& x) -> std::string {
+        if constexpr (requires { x.Text(); })
+            return x.Text();
+        else
+            return x.Caption();
+    };
+    return {one(c)...};
+}
+
+inline PresetImage defaultImage() {
+    PresetImage image{};
+    std::copy(DefaultImage.begin(), DefaultImage.end(), image.begin());
+    return image;
 }
 
 // A whole program on fakes.
-class OnFakes : public ::testing::Test {
-  protected:
+struct OnFakes {
     FrameList frames() const { return framesOn(p.port); }
     // The frames since the last call.
     FrameList sent() {
@@ -43,7 +44,6 @@ class OnFakes : public ::testing::Test {
         p.port.writes.clear();
         return f;
     }
-    // Every message box shown, as boxesOn gives them.
     Texts boxes(bool full = false) const { return boxesOn(p.dialogs, full); }
     FrmEq& eq() { return program.frmEq; }
     std::uint8_t image(int i) const { return program.channels.image[static_cast<std::size_t>(i)]; }
@@ -51,19 +51,15 @@ class OnFakes : public ::testing::Test {
         return Bytes(program.channels.image.begin() + from,
                      program.channels.image.begin() + from + n);
     }
-    static PresetImage defaultImage() {
-        PresetImage image{};
-        std::copy(DefaultImage.begin(), DefaultImage.end(), image.begin());
-        return image;
-    }
 
     FakePlatform p;
     Program program{Platform{p.port, p.clock, p.dialogs, p.fileDialogs, p.host}};
 };
 
 // The program with its port open on 1 and a unit that answers every frame with ten bytes
-// (but not the acknowledgements of its reports), showing the sample image.
-class ProgramTest : public OnFakes {
+// (but not the acknowledgements of its reports), showing the sample image: Left has three
+// automatic notches and filter 4 at -15 dB, Right five and filter 6 at -35 dB with Q code 3.
+class ProgramTest : public ::testing::Test, public OnFakes {
   protected:
     ProgramTest() {
         p.port.onWrite = [](FakeSerialPort& port, const Bytes& w) {
@@ -76,14 +72,13 @@ class ProgramTest : public OnFakes {
         loadImage(sampleImage());
     }
 
-    // The default image with a few notches that differ per channel.
     static PresetImage sampleImage() {
         PresetImage image = defaultImage();
-        image[76] = 3;    // Left: three automatic notches
-        image[156] = 5;   // Right: five
-        image[44] = 30;   // Left filter 4 at -15 dB
-        image[132] = 10;  // Right filter 6 at -35 dB
-        image[135] = 3;   // with Q code 3
+        image[76] = 3;
+        image[156] = 5;
+        image[44] = 30;
+        image[132] = 10;
+        image[135] = 3;
         return image;
     }
 
@@ -99,24 +94,24 @@ class ProgramTest : public OnFakes {
 };
 
 // The program as it starts, in a directory of its own, with a MiniUnit to attach.
-class StartingProgram : public OnFakes {
-  protected:
-    StartingProgram() {
+struct Starting : OnFakes {
+    Starting() {
         p.host.directory = dir.path().string();
         std::copy(DefaultImage.begin(), DefaultImage.end(), unit.running.begin());
     }
     // The splash window, its timer, and the main window's start-up.
     void start() {
         program.Start();
-        EXPECT_EQ(p.host.timers[TimerId::Splash], 2000);
         program.OnTimer(TimerId::Splash);
     }
     void click(int button) {
         program.mainWindow.Command1[static_cast<std::size_t>(button)].UserClick();
     }
+    std::filesystem::path file(const char* name) const { return dir.path() / name; }
 
     TempDir dir;
     MiniUnit unit;
 };
+class StartingProgram : public ::testing::Test, public Starting {};
 
 }  // namespace vx470::test

@@ -1,35 +1,139 @@
+// The pieces below the program: controls, converters, tables, the canvas and the graph.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <set>
 #include <tuple>
 #include <utility>
 
+#include "core/controls/controls.h"
 #include "core/graph/response_graph.h"
+#include "core/link/converters.h"
+#include "core/model/channel_state.h"
+#include "core/shell/tables.h"
 
 namespace vx470 {
 namespace {
 
-using Points = std::set<std::pair<int, int>>;
-constexpr Canvas::Rgb kRed{255, 0, 0}, kBlue{0, 0, 255};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(Controls, ValuesClampKeysGoThroughKeyPressAtTheCaretAndADisabledFrameIgnoresTheUser) {
+    Frame frame;
+    ScrollBar bar(0, 45);
+    TextBox box;
+    int events = 0;
+    bar.Change = [&] { ++events; };
+    for (int v : {10, 10, 99, -3}) bar.SetValue(v);
+    EXPECT_EQ(std::pair(bar.Value(), events), std::pair(0, 3));  // 10, 45 and 0
+    box.KeyPress = [](int key) { return key == 'x' ? 0 : key == 'y' ? '?' : key; };
+    box.UserType("12x3y");
+    EXPECT_EQ(box.Text(), "123?");
+    box.SetSelection(1, 2);
+    box.UserKey('9');
+    box.SetSelection(1, 0);
+    for (int key : {8, 13, 0x110000}) box.UserKey(key);  // Backspace; Enter and junk insert nothing
+    EXPECT_EQ(box.Text(), "9?");
+    box.MaxLength = 3;
+    box.UserType("abcd");
+    EXPECT_EQ(box.Text(), "a9?");
+    box.Locked = true;
+    box.UserEdit("zz", 2);
+    EXPECT_EQ(box.Text(), "a9?");
+    box.Locked = false;
+    bar.SetContainer(&frame);
+    box.SetContainer(&frame);
+    frame.SetEnabled(false);
+    bar.UserSetValue(2);
+    box.UserEdit("34", 2);
+    EXPECT_EQ(std::tuple(bar.Value(), box.Text(), events), std::tuple(0, "a9?", 3));
+    bar.SetValue(2);  // code still can
+    EXPECT_EQ(bar.Value(), 2);
+}
+
+TEST(Numbers, OnlyPlainNumbersParseAndNumbersPrintWithoutTrailingZeros) {
+    EXPECT_EQ(ParseNumber(" -45 "), -45.0);
+    EXPECT_EQ(ParseNumber("247.90"), 247.9);
+    for (const char* junk : {"", "-", "+", "1-2", "?", "12?", "1e5", "1.2.3", " ", "0x10", "."})
+        EXPECT_FALSE(ParseNumber(junk).has_value()) << junk;
+    EXPECT_GT(*ParseNumber(std::string(400, '9')), 1e300);
+    EXPECT_EQ((std::vector{FormatNumber(20.05), FormatNumber(20000), FormatNumber(-0.0)}),
+              (std::vector<std::string>{"20.05", "20000", "0"}));
+}
+
+// The grid is transcribed, not computed: a slip shifts every code after it. Its ordering and
+// ends are checked at compile time; the first cases are the landmarks the program relies on.
+TEST(FrequencySearch, NearestEntryLowerOnTiesEndsOutside) {
+    constexpr int kLandmarks = 9;
+    const std::pair<double, int> cases[] = {
+        {20, 0},        {20.05, 1},   {247.9, 266},     {993.6, 412}, {1003, 413},
+        {2008, 486},    {19859, 727}, {19900, 728},     {20000, 729}, {1000, 413},
+        {995, 412},     {1017, 414},  // half-way between 1012 and 1022
+        {19879.5, 727}, {19950, 728}, {19950.001, 729}, {5, 0},       {25000, 729},
+        {kInf, 729},    {kNaN, 0}};
+    ASSERT_EQ(FrequencyGrid.size(), 730u);
+    for (int k = 0; k < static_cast<int>(std::size(cases)); ++k) {
+        const auto [hz, index] = cases[k];
+        const double grid = FrequencyGrid[static_cast<std::size_t>(index)];
+        EXPECT_EQ(FrequencyToIndex(hz), index) << hz;
+        EXPECT_EQ(SnapToFrequencyGrid(hz), grid) << hz;
+        if (k < kLandmarks) {
+            EXPECT_EQ(grid, hz);
+        }
+    }
+}
+
+TEST(GainAndSensitivity, NearestWholeValueLowerOnTies) {
+    const std::pair<double, int> gains[] = {{0, 45},    {-45, 0}, {-10.5, 34}, {-10.4, 35},
+                                            {-0.5, 44}, {3, 45},  {-50, 0}};
+    for (auto [db, code] : gains) EXPECT_EQ(GainToIndex(db), code) << db;
+    const std::pair<double, int> sensitivities[] = {{-7, 1}, {0, 1}, {7.5, 7}, {7.51, 8}, {20, 16}};
+    for (auto [x, s] : sensitivities) EXPECT_EQ(NearestSensitivity(x), s) << x;
+}
+
+TEST(PutLongBE, BigEndianRoundedHalfToEvenAndBounded) {
+    ByteScratchBuffer s{};
+    const std::tuple<double, int, int> cases[] = {
+        {266, 1, 10}, {729, 2, 217}, {3999, 0x0F, 0x9F}, {10.5, 0, 10}, {11.5, 0, 12}};
+    for (auto [x, high, low] : cases) {
+        PutLongBE(x, 0, s);
+        EXPECT_EQ(std::tuple(s[2], s[3]), std::tuple(high, low)) << x;
+    }
+    s.fill(7);
+    PutLongBE(1, 37, s);  // would run past the 40 bytes: nothing is written
+    EXPECT_EQ(s[39], 7);
+}
+
+TEST(CompareChannels, AnyBlockByteCountsButTheSpareByteDoesNot) {
+    ChannelState s;
+    std::copy(DefaultImage.begin(), DefaultImage.end(), s.image.begin());
+    s.image[160] = 99;
+    s.CompareChannels();
+    EXPECT_FALSE(s.ChannelsDiffer);
+    for (std::size_t i : {80u, 159u}) {  // the first (never decoded) and the last byte of Right
+        s.image[i] ^= 1;
+        s.CompareChannels();
+        EXPECT_TRUE(s.ChannelsDiffer) << i;
+        s.image[i] ^= 1;
+    }
+}
+
+using Points = std::set<std::pair<int, int>>;
+constexpr Canvas::Rgb kRed{255, 0, 0}, kBlue{0, 0, 255};
 
 // Every pixel that differs from an untouched canvas, moved by (-dx, -dy) and kept if still on it.
 Points painted(const Canvas& c, int dx = 0, int dy = 0) {
     const Canvas blank;
     Points out;
-    for (int y = 0; y < Canvas::Height; ++y)
-        for (int x = 0; x < Canvas::Width; ++x)
-            if (!(c.Pixel(x, y) == blank.Pixel(x, y)) && x >= dx && x - dx < Canvas::Width &&
-                y >= dy && y - dy < Canvas::Height)
+    for (int y = dy; y < Canvas::Height + std::min(dy, 0); ++y)
+        for (int x = dx; x < Canvas::Width + std::min(dx, 0); ++x)
+            if (x >= 0 && y >= 0 && !(c.Pixel(x, y) == blank.Pixel(x, y)))
                 out.insert({x - dx, y - dy});
     return out;
 }
-
 bool sameBits(const Canvas& a, const Canvas& b) {
     return std::memcmp(a.Bits(), b.Bits(), 4 * Canvas::Width * Canvas::Height) == 0;
 }
@@ -38,8 +142,8 @@ void line(Canvas& c, int x0, int y0, int x1, int y1) {
     c.LineTo(x1, y1);
 }
 
-TEST(Canvas, BackgroundGridIsGreyOnTheCurveScale) {
-    const Canvas c;
+TEST(Canvas, OnAGreyGridLinesLeaveTheirEndPixelClipAtTheEdgesAndClearRemovesThem) {
+    Canvas c;
     for (int row : {0, 64, 95, 127, 159, 191}) EXPECT_EQ(c.Pixel(10, row), Canvas::GridLine);
     for (int column : {134, 326, 517}) EXPECT_EQ(c.Pixel(column, 10), Canvas::GridLine);
     EXPECT_EQ(c.Pixel(10, 32), Canvas::ZeroDbLine);
@@ -47,10 +151,6 @@ TEST(Canvas, BackgroundGridIsGreyOnTheCurveScale) {
         const auto p = c.Pixel(i % Canvas::Width, i / Canvas::Width);  // red and blue stand out
         ASSERT_TRUE(p.r == p.g && p.g == p.b && p.r >= 150) << i;
     }
-}
-
-TEST(Canvas, LinesLeaveTheirEndPixelAndClipAtTheEdgesAndClearRemovesThem) {
-    Canvas c;
     auto revision = c.Revision();
     c.SetPenColor(kRed);
     c.MoveTo(10, 10);
@@ -107,7 +207,7 @@ class ResponseGraphTest : public ::testing::Test {
     ResponseGraph graph{model};
 };
 
-TEST_F(ResponseGraphTest, ZeroDbCurvesAreFlatOnRow32InTheirChannelColours) {
+TEST_F(ResponseGraphTest, ZeroDbCurvesAreFlatOnRow32InTheirColoursAndLevelsBeyondTheEndsClip) {
     EXPECT_NEAR(graph.PixelsPerDecade, 191.6666666666667, 1e-12);
     for (int n = 0; n < kNotches; ++n) draw(n, 1003, 0, 2);
     for (int ch = 0; ch < kChannels; ++ch) {
@@ -118,38 +218,7 @@ TEST_F(ResponseGraphTest, ZeroDbCurvesAreFlatOnRow32InTheirChannelColours) {
     ResponseGraph fresh{model};  // never-computed contributions are 0 too
     fresh.RedrawAllResponses();
     for (int ch : {0, 1}) EXPECT_TRUE(sameBits(fresh.Picture1[ch], graph.Picture1[ch])) << ch;
-}
 
-TEST_F(ResponseGraphTest, DeepWideNotchAt1003Hz) {
-    draw(3, 1003, -45, 3);
-    const auto at2008 = std::find(FrequencyGrid.begin(), FrequencyGrid.end(), 2008.0);
-    EXPECT_EQ(graph.NotchResponse[3][413], -45.0);
-    EXPECT_NEAR(graph.NotchResponse[3][412], -44.19, 0.005);  // 993.6 Hz
-    EXPECT_NEAR(graph.NotchResponse[3][at2008 - FrequencyGrid.begin()], -0.38, 0.005);
-    EXPECT_EQ(graph.ChannelResponse[0], graph.NotchResponse[3]);
-    EXPECT_EQ(bottomRow(0, 326), 175);
-    draw(3, 1003, -45, 0);
-    EXPECT_NEAR(graph.NotchResponse[3][412], -9.75, 0.005);
-}
-
-TEST_F(ResponseGraphTest, OnlyTheRedrawnNotchIsRecomputedAndOnlyItsChannelRedrawn) {
-    draw(1, 500, -20, 1);
-    draw(13, 5000, -30, 2);
-    const auto notch1 = graph.NotchResponse[1];
-    const Canvas right = graph.Picture1[1];
-    model.NotchGainDb[1] = -45;  // changed in the model but not redrawn
-    draw(0, 2000, -10, 3);
-    for (std::size_t i = 0; i < kFrequencyCount; ++i)
-        ASSERT_DOUBLE_EQ(graph.ChannelResponse[0][i], graph.NotchResponse[0][i] + notch1[i]);
-    EXPECT_EQ(graph.Picture1[1].Revision(), right.Revision());
-    for (bool redrawn : {false, true}) {
-        if (redrawn) graph.RedrawAllResponses();
-        EXPECT_EQ(graph.NotchResponse[1], notch1) << redrawn;
-        EXPECT_TRUE(sameBits(graph.Picture1[1], right)) << redrawn;
-    }
-}
-
-TEST_F(ResponseGraphTest, ScaleEndsAndLevelsBeyondThemAreClipped) {
     graph.ChannelResponse[0].fill(10);
     graph.ChannelResponse[1].fill(-50);
     graph.RedrawAllResponses();
@@ -159,6 +228,33 @@ TEST_F(ResponseGraphTest, ScaleEndsAndLevelsBeyondThemAreClipped) {
     EXPECT_EQ(graph.ChannelResponse[0][413], -135.0);
     EXPECT_EQ(bottomRow(0, 326), -1);  // the curve leaves through the bottom edge there
     EXPECT_EQ(graph.Picture1[0].Pixel(100, 32), kRed);
+}
+
+TEST_F(ResponseGraphTest, ADeepWideNotchIsComputedAloneAndRedrawsOnlyItsChannel) {
+    draw(3, 1003, -45, 3);
+    EXPECT_EQ(graph.NotchResponse[3][413], -45.0);
+    EXPECT_NEAR(graph.NotchResponse[3][412], -44.19, 0.005);  // 993.6 Hz
+    EXPECT_NEAR(graph.NotchResponse[3][486], -0.38, 0.005);   // 2008 Hz
+    EXPECT_EQ(graph.ChannelResponse[0], graph.NotchResponse[3]);
+    EXPECT_EQ(bottomRow(0, 326), 175);
+    draw(3, 1003, -45, 0);
+    EXPECT_NEAR(graph.NotchResponse[3][412], -9.75, 0.005);
+
+    draw(1, 500, -20, 1);
+    draw(13, 5000, -30, 2);
+    const auto notch1 = graph.NotchResponse[1], notch3 = graph.NotchResponse[3];
+    const Canvas right = graph.Picture1[1];
+    model.NotchGainDb[1] = -45;  // changed in the model but not redrawn
+    draw(0, 2000, -10, 3);
+    for (std::size_t i = 0; i < kFrequencyCount; ++i)
+        ASSERT_DOUBLE_EQ(graph.ChannelResponse[0][i],
+                         graph.NotchResponse[0][i] + notch1[i] + notch3[i]);
+    EXPECT_EQ(graph.Picture1[1].Revision(), right.Revision());
+    for (bool redrawn : {false, true}) {
+        if (redrawn) graph.RedrawAllResponses();
+        EXPECT_EQ(graph.NotchResponse[1], notch1) << redrawn;
+        EXPECT_TRUE(sameBits(graph.Picture1[1], right)) << redrawn;
+    }
 }
 
 TEST_F(ResponseGraphTest, BadValuesNeverCrashOrPoisonTheSum) {

@@ -1,6 +1,8 @@
-#include "core/presets/windows1252.h"
+#include "core/text/windows1252.h"
 
 #include <array>
+
+#include "core/text/utf8.h"
 
 namespace vx470 {
 
@@ -22,7 +24,7 @@ char32_t FromWindows1252(std::uint8_t byte) {
     return byte;
 }
 
-std::uint8_t ToWindows1252(char32_t character) {
+std::optional<std::uint8_t> ToWindows1252(char32_t character) {
     if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
         return static_cast<std::uint8_t>(character);
     }
@@ -34,7 +36,13 @@ std::uint8_t ToWindows1252(char32_t character) {
     if (character >= 0x80 && character <= 0x9F && kHighControls[character - 0x80] == 0) {
         return static_cast<std::uint8_t>(character);
     }
-    return '?';
+    return std::nullopt;
+}
+
+std::string TextFromWindows1252(std::string_view bytes) {
+    std::string text;
+    for (char b : bytes) AppendUtf8(text, FromWindows1252(static_cast<std::uint8_t>(b)));
+    return text;
 }
 
 }  // namespace vx470

@@ -1,0 +1,158 @@
+// Preset files (the format, atomic saves, what is refused) and names beyond ASCII.
+#include <filesystem>
+#include <set>
+
+#include "core/presets/frm_store.h"
+#include "core/text/utf8.h"
+#include "core/text/windows1252.h"
+#include "tests/unit/program_fixture.h"
+
+namespace vx470 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Bytes;
+using test::readFile;
+using test::shown;
+using test::Texts;
+using test::writeFile;
+
+// A started program whose slot 6 holds a name with a letter beyond ASCII.
+class FilesAndNames : public test::StartingProgram {
+  protected:
+    FilesAndNames() {
+        unit.usePreset(6, "caf\xE9    ");
+        unit.attach(p.port);
+        start();
+        p.port.writes.clear();
+    }
+    fs::path file(const char* name) const { return dir.path() / PathFromUtf8(name); }
+    void use(int button, const fs::path& f) {
+        p.fileDialogs.paths = {f.empty() ? "" : Utf8FromPath(f)};
+        click(button);
+    }
+    Bytes imageBytes() const {
+        return Bytes(program.channels.image.begin(), program.channels.image.end());
+    }
+};
+
+TEST_F(FilesAndNames, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {
+    use(1, {});  // cancelled: the folder "Preset" is not there yet
+    fs::create_directory(file("Preset"));
+    program.channels.image[160] = 0xA5;
+    program.channels.image[3] = 0x42;  // a device byte the editor never decodes
+    const Bytes saved = imageBytes();
+    use(1, file("Preset/live.Fbk"));
+    EXPECT_EQ(readFile(file("Preset/live.Fbk")), saved);
+    EXPECT_TRUE(frames().empty());
+    program.channels.image.fill(0);
+    use(0, file("Preset/live.Fbk"));
+    EXPECT_EQ(imageBytes(), saved);
+    EXPECT_EQ(shown(eq().Label7, eq().Label8), (Texts{"Preset loaded from PC", "live.Fbk"}));
+    EXPECT_EQ(frames().size(), 36u);  // every notch and channel setting reaches the unit
+    ASSERT_EQ(p.fileDialogs.requests.size(), 3u);
+    EXPECT_EQ(p.fileDialogs.requests[0].initialFolder, dir.path().string());
+    for (const auto& r : {p.fileDialogs.requests[1], p.fileDialogs.requests[2]})
+        EXPECT_EQ(std::tuple(r.filter, r.initialFolder, r.confirmOverwrite),
+                  std::tuple("file preset (*.Fbk)|*.Fbk", file("Preset").string(), true));
+}
+
+TEST_F(FilesAndNames, LoadRefusesShortMissingOrUnreadableFilesAndTakes161BytesOfALongerOne) {
+    Bytes longFile(200, 45);
+    std::copy(DefaultImage.begin(), DefaultImage.end(), longFile.begin());
+    longFile[160] = 7;
+    longFile[44] = 20;
+    writeFile(file("caf\u00E9 \u0142.Fbk"), longFile);
+    writeFile(file("short.Fbk"), Bytes(100, 1));
+    fs::create_directory(file("folder.Fbk"));
+    eq().Check2.SetValue(1);  // linked: the question, answered Yes
+    p.port.writes.clear();
+    p.dialogs.shown.clear();
+    const Bytes before = imageBytes();
+    for (const char* name : {"short.Fbk", "nowhere.Fbk", "folder.Fbk"}) use(0, file(name));
+    use(0, {});
+    use(1, {});
+    EXPECT_EQ(imageBytes(), before);
+    EXPECT_TRUE(frames().empty());
+    EXPECT_EQ(boxes(true),
+              (Texts{" Error:  Not a preset file: it holds fewer than 161 bytes. (!) [OK]",
+                     " Error:  File not found. Try again. (!) [OK]",
+                     " Error:  File cannot be read. Try again. (!) [OK]"}));
+    EXPECT_EQ(std::tuple(program.channels.LinkChannels, eq().Label8.Caption()), std::tuple(1, ""));
+    use(0, file("caf\u00E9 \u0142.Fbk"));
+    EXPECT_EQ(std::tuple(imageBytes()[160], eq().Text1[4].Text(), program.channels.LinkChannels,
+                         eq().Check2.Value(), eq().Label8.Caption()),
+              std::tuple(7, "-25", 0, 0, "caf\u00E9 \u0142.Fbk"));
+}
+
+TEST_F(FilesAndNames, ASaveReplacesOnlyWhatTheUserCouldChange) {
+    const fs::path kept = file("keep.Fbk"), readOnly = file("locked.Fbk"), target = file("t.Fbk");
+    const auto rw = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    writeFile(kept, Bytes(300, 9));
+    writeFile(file("keep.Fbk.saving"), Bytes(3, 1));  // the user's own file of that name
+    writeFile(readOnly, Bytes(200, 7));
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
+    writeFile(target, Bytes(5, 5));
+    fs::permissions(target, rw);
+    fs::create_symlink("t.Fbk", file("link.Fbk"));
+    fs::create_directory(file("folder.Fbk"));
+    for (const char* name : {"keep.Fbk", "locked.Fbk", "link.Fbk", "folder.Fbk", "missing/x.Fbk"})
+        use(1, file(name));
+    EXPECT_EQ(boxes(), (Texts{" Error:  File not saved: the file there is read-only.",
+                              " Error:  File not saved: the name is not that of a file.",
+                              " Error:  File not saved. Try again."}));
+    EXPECT_EQ(std::tuple(readFile(kept), readFile(file("keep.Fbk.saving")), readFile(readOnly),
+                         readFile(target), fs::status(target).permissions()),
+              std::tuple(imageBytes(), Bytes(3, 1), Bytes(200, 7), imageBytes(), rw));
+    EXPECT_TRUE(fs::is_symlink(file("link.Fbk")));
+    // Each written file went to the disk under a name of its own, and nothing is left over.
+    ASSERT_EQ(p.host.flushed.size(), 2u);
+    EXPECT_NE(PathFromUtf8(p.host.flushed[0]), kept);
+    std::set<fs::path> names;
+    for (const auto& e : fs::directory_iterator(dir.path())) names.insert(e.path().filename());
+    EXPECT_EQ(names, (std::set<fs::path>{"folder.Fbk", "init.cfg", "keep.Fbk", "keep.Fbk.saving",
+                                         "link.Fbk", "locked.Fbk", "t.Fbk"}));
+    EXPECT_TRUE(frames().empty());
+}
+
+TEST_F(FilesAndNames, NamesHoldOnlyWhatTheUnitCanStoreAndComeBackAsStored) {
+    EXPECT_EQ(program.presets.PresetNames[5], "caf\u00E9    ");
+    p.host.onStore = [&](FrmStore& f) {
+        f.Text1.SetText("");
+        f.Text1.UserType("\u0142\u00F3d\u017A\u20AC");  // łódź€: the unit has ó, ž and €, not ł
+        EXPECT_EQ(f.Text1.Text(), "\u00F3d\u20AC");
+        f.Text1.UserEdit("\u4E2Dx\u0142y", 4);  // pasted, caret after the 'x'
+        EXPECT_EQ(std::pair(f.Text1.Text(), f.Text1.SelStart()), std::pair(std::string("xy"), 1ul));
+        f.Text1.SetText("");
+        f.Text1.UserType("\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9");
+        f.Text1.UserKey(Key::Backspace);  // eight characters were taken, one goes
+        EXPECT_EQ(f.Text1.Text(), "\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9");
+        f.Text1.SetText("\u00F3d\u20AC");
+        f.Command1[1].UserClick();
+    };
+    p.dialogs.answers = {Answer::Yes};
+    click(2);
+    EXPECT_EQ(Bytes(unit.memory.begin() + 3872, unit.memory.begin() + 3880),
+              (Bytes{' ', ' ', ' ', 0xF3, 'd', 0x80, ' ', ' '}));
+    EXPECT_EQ(std::tuple(program.presets.PresetNames[4], eq().Label8.Caption()),
+              std::tuple("\u00F3d\u20AC", "5: \u00F3d\u20AC"));
+}
+
+TEST(Text, Windows1252AndUtf8) {
+    const std::pair<char32_t, int> codes[] = {{U'A', 'A'},  {U'é', 0xE9}, {U'€', 0x80},
+                                              {U'Ÿ', 0x9F}, {U'中', -1},  {U'\U0001F600', -1}};
+    for (auto [c, b] : codes) EXPECT_EQ(ToWindows1252(c) ? *ToWindows1252(c) : -1, b) << b;
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        EXPECT_EQ(ToWindows1252(FromWindows1252(static_cast<std::uint8_t>(b))), b) << b;
+        all.push_back(static_cast<char>(b));
+    }
+    EXPECT_EQ(Utf8Length(TextFromWindows1252(all)), 256u);
+    // Broken UTF-8 decodes one byte at a time, so nothing reads past the end.
+    EXPECT_EQ(Utf8Length("a\xC3\xE2\x82\xF0\x9F\x98"), 7u);
+    EXPECT_EQ(Utf8Prefix("\u00E9\u20ACz", 2), "\u00E9\u20AC");
+    EXPECT_EQ(PreviousUtf8("a\u20AC", 4), 1u);
+}
+
+}  // namespace
+}  // namespace vx470
