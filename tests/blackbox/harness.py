@@ -208,10 +208,6 @@ class Widget:
         e = self.acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return e.x, e.y, e.width, e.height
 
-    def point(self, fx=0.5, fy=0.5):
-        x, y, w, h = self.extents()
-        return int(x + w * fx), int(y + h * fy)
-
     def find(self, name, role=None, timeout=WAIT):
         """A descendant by accessible name (None: any) and role."""
         def match(a):
@@ -224,29 +220,30 @@ class Widget:
             self.acc, lambda a: a is not None and a.getRoleName() == role)]
 
     def click(self, fx=0.5, fy=0.5, count=1):
-        x, y = self.point(fx, fy)
-        xdo("mousemove", x, y, "click", "--repeat", count, "--delay", 120, 1)
+        self.press(fx, fy, "click", "--repeat", count, "--delay", 120, 1)
+
+    def press(self, fx, fy, *actions):
+        """Moves the pointer to a point of the widget and does the xdotool actions there."""
+        x, y, w, h = self.extents()
+        xdo("mousemove", int(x + w * fx), int(y + h * fy), *actions)
 
     def answer(self, button):
         self.find(button, "push button").click()
 
 
 class Program:
-    """One run of vx470 in a fresh start directory, against vx470-sim with the given options
-    (the program's only port is the tapped line), or with no unit at all."""
+    """One run of vx470 in a fresh start directory against vx470-sim with the given options;
+    the program's only port is the tapped line."""
 
-    def __init__(self, desk, sim=(), unit=True, prepare=None):
+    def __init__(self, desk, sim=(), prepare=None):
         self.dir = tempfile.mkdtemp(dir=desk.work)
         self.cwd = os.path.join(self.dir, "run")
         os.mkdir(self.cwd)
         if prepare:
             prepare(self.cwd)
-        self.sim = self.wire = None
-        if unit:
-            self.sim = start([desk.sim, *map(str, sim)], stdout=subprocess.PIPE, text=True)
-            self.wire = Wire(self.sim.stdout.readline().strip())
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
-                   VX470_PORTS=self.wire.path if unit else "")
+        self.sim = start([desk.sim, *map(str, sim)], stdout=subprocess.PIPE, text=True)
+        self.wire = Wire(self.sim.stdout.readline().strip())
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", VX470_PORTS=self.wire.path)
         self.log = open(os.path.join(self.dir, "vx470.log"), "w")
         self.proc = start([desk.vx], cwd=self.cwd, env=env, stdout=self.log,
                           stderr=subprocess.STDOUT)
@@ -254,7 +251,7 @@ class Program:
 
     @property
     def frames(self):
-        return list(self.wire.frames) if self.wire else []
+        return list(self.wire.frames)
 
     def sent(self, since=0, count=1, settle=1.5, timeout=WAIT):
         """The frames written from index `since` on, once there are `count` of them and the
@@ -276,17 +273,18 @@ class Program:
             self._app = Widget(app)
         return self._app
 
+    def tops(self, role=None):
+        """The program's windows on screen (of one role: "alert" for message boxes)."""
+        return [a for a in self.app().acc if a is not None and role in (None, a.getRoleName())
+                and a.getState().contains(pyatspi.STATE_SHOWING)]
+
     def windows(self, role=None):
-        """Titles of the program's windows on screen (of one role: "alert" for boxes)."""
-        return [a.name for a in self.app().acc if a is not None and
-                a.getState().contains(pyatspi.STATE_SHOWING) and role in (None, a.getRoleName())]
+        return [a.name for a in self.tops(role)]
 
     def window(self, titles, role=None, timeout=WAIT):
         titles = titles if isinstance(titles, tuple) else (titles,)
-        return Widget(wait(lambda: next(
-            (a for a in self.app().acc if a is not None and a.name in titles and
-             role in (None, a.getRoleName()) and a.getState().contains(pyatspi.STATE_SHOWING)),
-            None), f'window "{titles[0]}"', timeout))
+        return Widget(wait(lambda: next((a for a in self.tops(role) if a.name in titles), None),
+                           f'window "{titles[0]}"', timeout))
 
     def box(self, title, timeout=WAIT):
         return self.window(title, "alert", timeout)
@@ -310,9 +308,12 @@ class Program:
 
     def ready(self, frames):
         """Waits for the main window and for the start-up's frames, then for a quiet line."""
-        with self.closed_on_failure():
+        try:
             self.main()
             self.sent(count=frames)
+        except BaseException:
+            self.close()
+            raise
         return self
 
     def cpu(self):
@@ -335,22 +336,13 @@ class Program:
     def file(self, name):
         return os.path.join(self.cwd, name)
 
-    @contextlib.contextmanager
-    def closed_on_failure(self):
-        try:
-            yield self
-        except BaseException:
-            self.close()
-            raise
-
     def close(self):
         stop(self.proc)
-        if self.wire:
-            self.wire.close()
-            stop(self.sim)
-            with contextlib.suppress(OSError):  # a killed program leaves its port's lock
-                if open(lock(self.wire.path)).readline().strip() == str(self.proc.pid):
-                    os.remove(lock(self.wire.path))
+        self.wire.close()
+        stop(self.sim)
+        with contextlib.suppress(OSError):  # a killed program leaves its port's lock
+            if open(lock(self.wire.path)).readline().strip() == str(self.proc.pid):
+                os.remove(lock(self.wire.path))
         self.log.close()
 
     def __enter__(self):

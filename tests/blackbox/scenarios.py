@@ -175,47 +175,34 @@ GROUP = "startup"
 def start_up_with_a_unit_then_exit(desk):
     with unit(desk) as p:
         c = p.controls()
-        reads = [0x30 + i for i in range(16)] + [0xF20 + i for i in range(8)] + [
-            0xF40 + i for i in range(8)] + [0x70 + i for i in range(8)]
-        expected = ([frame(0)] + [frame(0x10, a >> 8, a & 255) for a in reads] +
-                    [frame(11, 255)] + [frame(10, t, *panel(c, t // 2)[:4]) for t in (0, 1, 2)])
-        check(p.frames == expected, f"the start-up sent {p.frames}")
+        reads = [*range(0x30, 0x40), *range(0xF20, 0xF28), *range(0xF40, 0xF48), *range(112, 120)]
+        check(p.frames == [frame(0)] + [frame(0x10, a >> 8, a & 255) for a in reads] + [
+            frame(11, 255)] + [frame(10, t, *panel(c, t // 2)[:4]) for t in (0, 1, 2)],
+            f"the start-up sent {p.frames}")
         shows(p, startup_image(p))
-        check("Preset loaded from Device" in labels(p), "no status label")
-        check("Label8" in labels(p), "the name label is not empty")  # then its control names it
+        # an empty name label is known by its control's name
+        check({"Preset loaded from Device", "Label8"} <= labels(p), f"labels {labels(p)}")
         check(open(p.file("init.cfg"), "rb").read() == b"\x01\x00", "init.cfg is not port 1")
         check(exit_asks(p) == [frame(15)], "exit did not send 15 alone")
 
 
-def no_unit(desk):
-    """vx470 whose only port opens but never answers: the probe, then the demo question."""
-    p = Program(desk, ["--silent"])
-    with p.closed_on_failure():
-        ask(p, "Warning", "COM not found, do you want continue in demo mode?", "Yes")
-    return p
-
-
 @scenario
-def demo_mode_sends_nothing(desk):
-    with no_unit(desk) as p:
-        p.window("VX-470 - DEMO - Remote Control Software", "frame")
-        check(open(p.file("init.cfg"), "rb").read() == b"\x23\x00", "init.cfg is not port 35")
-        c = p.controls()
-        check(panel(c, 0)[0] == 11 and row(c, 1, 11)[2] == 45, "the demo image is not shown")
-        bar = c["Left notch 12 gain bar"]
-        bar.click(0.25)
-        wait(lambda: bar.value == 44, "the demo gain to step")
-        exit_asks(p)
-        check(p.frames == [frame(0)], f"demo mode sent {p.frames[1:]}")
-
-
-@scenario
-def demo_mode_refused(desk):
-    p = Program(desk, ["--silent"])
-    with p:
-        ask(p, "Warning", "COM not found", "No")
-        check(p.ended() == 0, f"refusing demo mode ended with status {p.proc.returncode}")
-        check(p.frames == [frame(0)], f"refusing demo mode sent {p.frames[1:]}")
+def without_a_unit(desk):
+    """The only port opens but never answers: the probe, the demo question, then no frame."""
+    for answer in ("No", "Yes"):
+        with Program(desk, ["--silent"]) as p:
+            ask(p, "Warning", "COM not found, do you want continue in demo mode?", answer)
+            if answer == "No":
+                check(p.ended() == 0, f"refusing demo mode ended with {p.proc.returncode}")
+            else:
+                c = p.controls()
+                check(p.main().name == "VX-470 - DEMO - Remote Control Software", "caption")
+                check(open(p.file("init.cfg"), "rb").read() == b"\x23\x00", "init.cfg not 35")
+                check(panel(c, 0)[0] == 11 and row(c, 1, 11)[2] == 45, "no demo image")
+                c["Left notch 12 gain bar"].click(0.25)
+                wait(lambda: c["Left notch 12 gain bar"].value == 44, "the demo gain to step")
+                exit_asks(p)
+            check(p.frames == [frame(0)], f"{answer} to demo mode, then {p.frames[1:]}")
 
 
 # ---- editing ------------------------------------------------------------------------------
@@ -355,47 +342,45 @@ GROUP = "search"
 def search_with_reports_then_exit(desk):
     with unit(desk, "5,9", "--search-interval", "300") as p:
         c = p.controls()
-        stop = frame(10, 0, *panel(c, 0)[:4])
+        settings = panel(c, 0)[:4]
         start, inbound = len(p.frames), len(p.wire.inbound)
         c["Search Feedback L"].click()
         got = p.sent(start, 4, settle=0)
-        check(got[0] == frame(10, 1, *panel(c, 0)[:4], 1), f"the search began with {got[0]}")
-        check(set(got[1:]) == {frame(0x30)}, f"reports were answered with {got[1:]}")
-        locked = ["Left notch 5 gain bar", "Right number of automatic notches", "Left release",
-                  "Left sensitivity slider", "Link channel Left & Right", "Search Feedback R",
-                  "Search Feedback L&R", "Left Reset Notch Manual", "Load Preset from PC",
-                  "Copy Right to Left", "Read Preset from device"]
-        check(not [w for w in locked if c[w].enabled],
-              f"enabled during a search: {[w for w in locked if c[w].enabled]}")
+        check(got[0] == frame(10, 1, *settings, 1) and set(got[1:]) == {frame(0x30)},
+              f"the search began with {got[0]}, its reports were answered with {got[1:]}")
+        locked = [w for w in c if w.startswith(("Left notch", "Right number", "Left release",
+                                                "Left sensitivity slider", "Link", "Copy",
+                                                "Search Feedback R", "Search Feedback L&R",
+                                                "Left Reset", "Load", "Read")) and c[w].enabled]
+        check(not locked, f"enabled during a search: {locked}")
         key("alt+F4")  # refused without a word
         time.sleep(2)
         check(p.windows() == [p.main().name], f"closing during a search shows {p.windows()}")
         n = len(p.frames)
         c["Search Feedback L"].click()
         stops = [f for f in p.sent(n, 4) if f != frame(0x30)]
-        check(stops == [stop] * 4, f"the search stopped with {stops}")
-        # the reports answered, in order, after the reply to the start frame
+        check(stops == [frame(10, 0, *settings)] * 4, f"the search stopped with {stops}")
         acks, placed = p.frames[start:].count(frame(0x30)), {}
-        for r in [p.wire.inbound[inbound + 10 * i:inbound + 10 * i + 10]
-                  for i in range(1, acks + 1)]:
-            if r[0] == 0xFE or (r[0] == 0xFD and (r[1] > 0, r[2]) in placed):
-                at = (int(r[1] > 0), r[2])
+        for i in range(1, acks + 1):  # the reports answered, after the start frame's reply
+            r = p.wire.inbound[inbound + 10 * i:inbound + 10 * i + 10]
+            at = (int(r[1] > 0), r[2])
+            if r[0] == 0xFE or (r[0] == 0xFD and at in placed):
                 placed[at] = (r[5] if r[0] == 0xFE else placed[at][0], r[6])
         shown = {at: row(c, *at)[1:] for at in placed}
-        check(acks >= 3 and shown == placed, f"the rows show {shown} after {acks} reports "
-                                             f"{placed}")
+        check(acks >= 3 and shown == placed, f"after {acks} reports {placed}, rows show {shown}")
         check(c["Left notch 5 gain bar"].enabled and c["Load Preset from PC"].enabled, "locked")
         check(exit_asks(p) == [frame(15)], "exit did not send 15 alone")
 
 
 # ---- device presets -----------------------------------------------------------------------
 GROUP = "presets"
+READ, STORE = ("Read Preset from device", "Read Preset"), ("Store Preset to device", "Store preset")
 
 
 @scenario
 def read_dialog(desk):
     with unit(desk) as p:
-        dialog = toolbar(p, "Read Preset from device", "Read Preset")  # by keyboard
+        dialog = toolbar(p, *READ)  # by keyboard
         key(*["Down"] * 8)
         wait(lambda: dialog.find("Stage 09", "table cell").selected, "row 09 highlighted")
         does(p, lambda: (key("Return"), ask(p, "Read Preset", "Overwrite current editing with "
@@ -403,65 +388,53 @@ def read_dialog(desk):
                          p.gone("Read Preset")), [frame(11, 8)], "Enter on row 09")
         shows(p, last_block(p))
         check({"9: Stage 09", "Preset loaded from Device"} <= labels(p), f"labels {labels(p)}")
-        dialog = toolbar(p, "Read Preset from device", "Read Preset")  # by mouse
+        dialog = toolbar(p, *READ)  # by mouse
         does(p, lambda: (dialog.find("06", "table cell").click(count=2),
                          ask(p, "Read Preset", "Preset empty", "OK"),
                          dialog.find("02", "table cell").click(count=2),
-                         ask(p, "Read Preset", "with the preset 2, are you sure ? ", "No")),
-             [], "an empty preset, a No")
-        does(p, lambda: (dialog.find("Read", "push button").click(),
-                         ask(p, "Read Preset", "with the preset 2,", "Yes")), [frame(11, 1)],
-             "Read on row 02")
+                         ask(p, "Read Preset", "with the preset 2, are you sure ? ", "No"),
+                         dialog.answer("Read"), ask(p, "Read Preset", "preset 2,", "Yes")),
+             [frame(11, 1)], "an empty preset, a No, then Read on row 02")
         shows(p, last_block(p))
         check("2: Preset02" in labels(p), f"labels {labels(p)}")
-        does(p, lambda: (toolbar(p, "Read Preset from device", "Read Preset").answer("Cancel"),
-                         p.gone("Read Preset")), [], "Cancel")
+        does(p, lambda: (toolbar(p, *READ).answer("Cancel"), p.gone("Read Preset")), [], "Cancel")
 
 
 @scenario
 def store_dialog(desk):
     with unit(desk) as p:
-        image, store = startup_image(p), "Store Preset to device"
-        dialog = toolbar(p, store, "Store preset")  # by mouse
+        image = startup_image(p)
+        dialog = toolbar(p, *STORE)  # by mouse
         dialog.find("09", "table cell").click(count=2)
         wait(lambda: dialog.find("Edit Name", "text").text == "Stage 09", "the name of 09")
         check(dialog.find(None, "combo box").name == "09", "the position is not 09")
         for answer, expected in [("No", []), ("Yes", stores(4, image, b"Stage 09"))]:
             does(p, lambda: (dialog.answer("Store"), ask(p, "Store Preset", SURE, answer)),
                  expected, f"Store answered {answer}")
-        p.gone("Store preset")
         check("9: Stage 09" in labels(p), f"labels {labels(p)}")
 
-        def enter_in_list():  # stores to the row it highlights, or takes that row
-            dialog = toolbar(p, store, "Store preset")
-            key("Down")
-            n = len(p.frames)
-            key("Return")
-            time.sleep(1)
-            if "Store Preset" not in p.windows():
-                check(dialog.find(None, "combo box").name == "06", "Enter on row 06 kept 05")
-                return dialog.answer("Cancel")
-            ask(p, "Store Preset", SURE, "Yes")
-            got = p.sent(n, 169)
-            check(got == stores(1, image, b" Empty  "), f"Enter on row 06 stored {got[-1]}")
-
-        def enter_in_name(typed):  # is not swallowed; the name takes Windows-1252 only
-            dialog = toolbar(p, store, "Store preset")
-            name = dialog.find("Edit Name", "text")
-            replace_text(name, typed)
+        def enter(down, typed, slot, name):
+            """Enter in the list stores to the row it highlights (or takes that row); Enter
+            in the name box stores, and the box takes Windows-1252 only."""
+            dialog = toolbar(p, *STORE)
+            if typed:
+                replace_text(dialog.find("Edit Name", "text"), typed)
+            if down:
+                key("Down")
             time.sleep(0.5)
-            shown = name.text
-            check(shown == shown.encode("cp1252", "replace").decode("cp1252"),
-                  f"the name box holds {shown!r}, not all Windows-1252")
-            n = len(p.frames)
+            shown, n = dialog.find("Edit Name", "text").text, len(p.frames)
+            check(shown == shown.encode("cp1252", "replace").decode("cp1252"), f"name {shown!r}")
             key("Return")
             with contextlib.suppress(Failure):
-                p.box("Store Preset", 10)
-            check("Store Preset" in p.windows(), f"Enter in the name box after {typed} asks nothing")
+                p.box("Store Preset", 5)
+            if not typed and "Store Preset" not in p.windows():
+                check(dialog.find(None, "combo box").name == "06", "Enter on row 06 kept 05")
+                return dialog.answer("Cancel")
+            check("Store Preset" in p.windows(), f"Enter after {typed or 'Down'} asks nothing")
             ask(p, "Store Preset", SURE, by_key="Return")
-            check(p.sent(n, 169) == stores(0, image, centred(shown)), f"{typed} stored wrongly")
-        each(p, [(enter_in_list,), (lambda: enter_in_name("Band"),),
-                 (lambda: enter_in_name("łódź"),)], lambda run: run())
+            got = p.sent(n, 169)
+            check(got == stores(slot, image, name or centred(shown)), f"stored {got[-1]}")
+        each(p, [(1, "", 1, b" Empty  "), (0, "Band", 0, None), (0, "łódź", 0, None)], enter)
 
 
 # ---- preset files -------------------------------------------------------------------------
@@ -608,8 +581,7 @@ def times_out(desk, fault, hold):
         bar, (f, q, g) = c["Left notch 5 gain bar"], row(c, 0, 4)
         if fault == "--hangup-after":
             wait(lambda: p.wire.closed, "the unit to hang up")
-        x, y = bar.point(0.25)
-        xdo("mousemove", x, y, "mousedown", 1, *([] if hold else ["mouseup", 1]))
+        bar.press(0.25, 0.5, "mousedown", 1, *([] if hold else ["mouseup", 1]))
         clicked, cpu = time.monotonic(), p.cpu()
         try:
             try:
