@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <algorithm>
 
-#include "core/link/commands.h"
 #include "core/presets/frm_read.h"
 #include "core/program.h"
 #include "core/program_end.h"
@@ -72,46 +71,6 @@ TEST(LineFaults, LostShortPaddedOrShiftedRepliesAreRecovered) {
     for (const auto& [fault, clockFactor, resends] : cases) {
         SCOPED_TRACE(static_cast<int>(fault.kind));
         OnPty(std::vector{fault}, clockFactor).expectCleanReadOut(resends);
-    }
-}
-
-TEST(LineFaults, AReportWhileWaitingIsTakenAsTheReply) {
-    OnPty r({{FaultKind::ReportBefore, kStartupFrames, 0}});
-    // The report was taken for the reply: its notch change never reached the editor.
-    EXPECT_EQ(r.program.link.RxBuffer[0], 0xFD);
-    EXPECT_NE(r.program.channels.image[28], r.unit.runningImage()[28]);
-    EXPECT_EQ(r.program.frmEq.HScroll20[0].Value(), r.program.channels.image[28]);
-    // The real reply went with the clear: the next transaction gets its own.
-    r.program.link.SendFrame(Frames::ReadByte(0, 48));
-    EXPECT_EQ(r.program.link.RxBuffer[kReadByteReplyIndex], 0x55);
-}
-
-TEST(LineFaults, SearchReportsAndGarbageBetweenThemAreReadAcknowledgedAndShown) {
-    OnPty r({{FaultKind::SearchGarbage, 0, 10}});
-    Program& program = r.program;
-    const PresetImage before = program.channels.image;
-    program.frmEq.Check1[1].UserClick();  // Left
-    ASSERT_TRUE(program.SearchActive);
-    // Each report (and each ten junk bytes) is acknowledged before the next comes.
-    const auto acks = [](const vxsim::Unit& u) {
-        return std::ranges::count(u.receivedFrames(), 48, [](auto& f) { return f[2]; });
-    };
-    const long wanted = 2 * program.channels.model.NumNotchAuto[0];
-    for (int i = 0; i < 2000 && r.unit.withUnit(acks) < wanted; ++i) {
-        r.port.waitForInput(20ms);
-        program.reports.PollDeviceReports();
-    }
-    ASSERT_GE(r.unit.withUnit(acks), wanted);
-    program.frmEq.Check1[1].UserClick();
-    EXPECT_FALSE(program.SearchActive);
-    EXPECT_NE(program.channels.image, before);
-    // The unit may have sent one more report that the stop took for its reply: the controls
-    // are compared with what the program read.
-    const PresetImage& image = program.channels.image;
-    for (std::size_t n = 0; n < static_cast<std::size_t>(kNotches); ++n) {
-        const auto at = static_cast<std::size_t>(NotchOffset[n]);
-        EXPECT_EQ(program.frmEq.HScroll20[n].Value(), image[at]) << n;
-        EXPECT_EQ(program.frmEq.HScroll30[n].Value(), image[at + 3]) << n;
     }
 }
 

@@ -21,39 +21,6 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(Controls, ValuesClampKeysGoThroughKeyPressAtTheCaretAndADisabledFrameIgnoresTheUser) {
-    Frame frame;
-    ScrollBar bar(0, 45);
-    TextBox box;
-    int events = 0;
-    bar.Change = [&] { ++events; };
-    for (int v : {10, 10, 99, -3}) bar.SetValue(v);
-    EXPECT_EQ(std::pair(bar.Value(), events), std::pair(0, 3));  // 10, 45 and 0
-    box.KeyPress = [](int key) { return key == 'x' ? 0 : key == 'y' ? '?' : key; };
-    box.UserType("12x3y");
-    EXPECT_EQ(box.Text(), "123?");
-    box.SetSelection(1, 2);
-    box.UserKey('9');
-    box.SetSelection(1, 0);
-    for (int key : {8, 13, 0x110000}) box.UserKey(key);  // Backspace; Enter and junk insert nothing
-    EXPECT_EQ(box.Text(), "9?");
-    box.MaxLength = 3;
-    box.UserType("abcd");
-    EXPECT_EQ(box.Text(), "a9?");
-    box.Locked = true;
-    box.UserEdit("zz", 2);
-    EXPECT_EQ(box.Text(), "a9?");
-    box.Locked = false;
-    bar.SetContainer(&frame);
-    box.SetContainer(&frame);
-    frame.SetEnabled(false);
-    bar.UserSetValue(2);
-    box.UserEdit("34", 2);
-    EXPECT_EQ(std::tuple(bar.Value(), box.Text(), events), std::tuple(0, "a9?", 3));
-    bar.SetValue(2);  // code still can
-    EXPECT_EQ(bar.Value(), 2);
-}
-
 TEST(Numbers, OnlyPlainNumbersParseAndNumbersPrintWithoutTrailingZeros) {
     EXPECT_EQ(ParseNumber(" -45 "), -45.0);
     EXPECT_EQ(ParseNumber("247.90"), 247.9);

@@ -43,13 +43,9 @@ TEST_F(FilesAndNames, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {
     program.channels.image[3] = 0x42;  // a device byte the editor never decodes
     const Bytes saved = imageBytes();
     use(1, file("Preset/live.Fbk"));
-    EXPECT_EQ(readFile(file("Preset/live.Fbk")), saved);
-    EXPECT_TRUE(frames().empty());
     program.channels.image.fill(0);
     use(0, file("Preset/live.Fbk"));
-    EXPECT_EQ(imageBytes(), saved);
-    EXPECT_EQ(shown(eq().Label7, eq().Label8), (Texts{"Preset loaded from PC", "live.Fbk"}));
-    EXPECT_EQ(frames().size(), 36u);  // every notch and channel setting reaches the unit
+    EXPECT_EQ(std::pair(readFile(file("Preset/live.Fbk")), imageBytes()), std::pair(saved, saved));
     ASSERT_EQ(p.fileDialogs.requests.size(), 3u);
     EXPECT_EQ(p.fileDialogs.requests[0].initialFolder, dir.path().string());
     for (const auto& r : {p.fileDialogs.requests[1], p.fileDialogs.requests[2]})
@@ -57,62 +53,51 @@ TEST_F(FilesAndNames, SaveThenLoadGivesTheSameBytesIncludingTheSpare) {
                   std::tuple("file preset (*.Fbk)|*.Fbk", file("Preset").string(), true));
 }
 
+// Missing, short and mode-000 files: blackbox_files (loads that fail).
 TEST_F(FilesAndNames, LoadRefusesShortMissingOrUnreadableFilesAndTakes161BytesOfALongerOne) {
     Bytes longFile(200, 45);
     std::copy(DefaultImage.begin(), DefaultImage.end(), longFile.begin());
     longFile[160] = 7;
     longFile[44] = 20;
     writeFile(file("caf\u00E9 \u0142.Fbk"), longFile);
-    writeFile(file("short.Fbk"), Bytes(100, 1));
     fs::create_directory(file("folder.Fbk"));
     eq().Check2.SetValue(1);  // linked: the question, answered Yes
     p.port.writes.clear();
     p.dialogs.shown.clear();
     const Bytes before = imageBytes();
-    for (const char* name : {"short.Fbk", "nowhere.Fbk", "folder.Fbk"}) use(0, file(name));
+    use(0, file("folder.Fbk"));
     use(0, {});
-    use(1, {});
-    EXPECT_EQ(imageBytes(), before);
-    EXPECT_TRUE(frames().empty());
-    EXPECT_EQ(boxes(true),
-              (Texts{" Error:  Not a preset file: it holds fewer than 161 bytes. (!) [OK]",
-                     " Error:  File not found. Try again. (!) [OK]",
-                     " Error:  File cannot be read. Try again. (!) [OK]"}));
-    EXPECT_EQ(std::tuple(program.channels.LinkChannels, eq().Label8.Caption()), std::tuple(1, ""));
+    EXPECT_EQ(std::tuple(imageBytes() == before, frames().size(), program.channels.LinkChannels),
+              std::tuple(true, 0u, 1));
+    EXPECT_EQ(boxes(true), Texts{" Error:  File cannot be read. Try again. (!) [OK]"});
     use(0, file("caf\u00E9 \u0142.Fbk"));
     EXPECT_EQ(std::tuple(imageBytes()[160], eq().Text1[4].Text(), program.channels.LinkChannels,
                          eq().Check2.Value(), eq().Label8.Caption()),
               std::tuple(7, "-25", 0, 0, "caf\u00E9 \u0142.Fbk"));
 }
 
+// Read-only files, links and a user's own ".saving" file: blackbox_files.
 TEST_F(FilesAndNames, ASaveReplacesOnlyWhatTheUserCouldChange) {
-    const fs::path kept = file("keep.Fbk"), readOnly = file("locked.Fbk"), target = file("t.Fbk");
+    const fs::path kept = file("keep.Fbk"), target = file("t.Fbk");
     const auto rw = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     writeFile(kept, Bytes(300, 9));
-    writeFile(file("keep.Fbk.saving"), Bytes(3, 1));  // the user's own file of that name
-    writeFile(readOnly, Bytes(200, 7));
-    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read);
     writeFile(target, Bytes(5, 5));
     fs::permissions(target, rw);
     fs::create_symlink("t.Fbk", file("link.Fbk"));
     fs::create_directory(file("folder.Fbk"));
-    for (const char* name : {"keep.Fbk", "locked.Fbk", "link.Fbk", "folder.Fbk", "missing/x.Fbk"})
+    for (const char* name : {"keep.Fbk", "link.Fbk", "folder.Fbk", "missing/x.Fbk"})
         use(1, file(name));
-    EXPECT_EQ(boxes(), (Texts{" Error:  File not saved: the file there is read-only.",
-                              " Error:  File not saved: the name is not that of a file.",
+    EXPECT_EQ(boxes(), (Texts{" Error:  File not saved: the name is not that of a file.",
                               " Error:  File not saved. Try again."}));
-    EXPECT_EQ(std::tuple(readFile(kept), readFile(file("keep.Fbk.saving")), readFile(readOnly),
-                         readFile(target), fs::status(target).permissions()),
-              std::tuple(imageBytes(), Bytes(3, 1), Bytes(200, 7), imageBytes(), rw));
-    EXPECT_TRUE(fs::is_symlink(file("link.Fbk")));
+    EXPECT_EQ(std::tuple(readFile(kept), readFile(target), fs::status(target).permissions()),
+              std::tuple(imageBytes(), imageBytes(), rw));
     // Each written file went to the disk under a name of its own, and nothing is left over.
     ASSERT_EQ(p.host.flushed.size(), 2u);
     EXPECT_NE(PathFromUtf8(p.host.flushed[0]), kept);
     std::set<fs::path> names;
     for (const auto& e : fs::directory_iterator(dir.path())) names.insert(e.path().filename());
-    EXPECT_EQ(names, (std::set<fs::path>{"folder.Fbk", "init.cfg", "keep.Fbk", "keep.Fbk.saving",
-                                         "link.Fbk", "locked.Fbk", "t.Fbk"}));
-    EXPECT_TRUE(frames().empty());
+    EXPECT_EQ(names,
+              (std::set<fs::path>{"folder.Fbk", "init.cfg", "keep.Fbk", "link.Fbk", "t.Fbk"}));
 }
 
 TEST_F(FilesAndNames, NamesHoldOnlyWhatTheUnitCanStoreAndComeBackAsStored) {

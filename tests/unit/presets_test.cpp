@@ -23,15 +23,7 @@ class Presets : public test::StartingProgram {
     }
 };
 
-TEST_F(Presets, ReadRefusesAnEmptySlotAndAppliesTheBlockUnlinkedWithoutEcho) {
-    p.host.onRead = [&](FrmRead& f) {
-        EXPECT_EQ((Texts{f.List1.Items()[4], f.List1.Items()[5]}), (Texts{"  Live  ", " Empty  "}));
-        f.List1.UserDoubleClick(5);
-        EXPECT_FALSE(f.Unloaded());
-    };
-    click(3);
-    EXPECT_EQ(boxes(true), Texts{"Read Preset: Preset empty (x) [OK]"});
-    EXPECT_TRUE(frames().empty());
+TEST_F(Presets, AReadAppliesTheBlockUnlinked) {
     unit.running[76] = 7;
     eq().Check2.UserClick();  // linked (the copy question answered Yes)
     ASSERT_EQ(program.channels.LinkChannels, 1);
@@ -40,24 +32,9 @@ TEST_F(Presets, ReadRefusesAnEmptySlotAndAppliesTheBlockUnlinkedWithoutEcho) {
     p.host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(0); };
     click(3);
     EXPECT_EQ(frames(), FrameList{frame({11, 0})});
-    EXPECT_EQ(shown(eq().Label3[0], eq().Label8, eq().Label7),
-              (Texts{"7", "1: Preset01", "Preset loaded from Device"}));
+    EXPECT_EQ(shown(eq().Label3[0], eq().Label8), (Texts{"7", "1: Preset01"}));
     EXPECT_EQ(std::tuple(program.channels.LinkChannels, eq().Check2.Value(), p.port.inBufferSize),
               std::tuple(0, 0, 10u));
-}
-
-TEST_F(Presets, CentreNamePutsTheOddBlankInFront) {
-    FrmStore form(program);
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "        "},       {"a", "    a   "},       {"ab", "   ab   "},
-        {"abc", "   abc  "},    {"abcd", "  abcd  "},    {"abcde", "  abcde "},
-        {"abcdef", " abcdef "}, {"abcdefg", " abcdefg"}, {"abcdefgh", "abcdefgh"}};
-    for (auto [in, out] : cases) {
-        std::string name = in;
-        form.CentreName(name);
-        EXPECT_EQ(name, out) << in;
-        EXPECT_EQ(std::string(form.NameCodes.begin(), form.NameCodes.end()), out) << in;
-    }
 }
 
 TEST_F(Presets, StoreWritesImageThenNameThenTheMarkLast) {
