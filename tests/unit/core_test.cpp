@@ -33,6 +33,19 @@ TEST(Numbers, OnlyPlainNumbersParseAndNumbersPrintWithoutTrailingZeros) {
 
 // The grid is transcribed, not computed: a slip shifts every code after it. Its ordering and
 // ends are checked at compile time; the first cases are the landmarks the program relies on.
+TEST(TextBox, KeysGoToTheCaretAsCharactersAndALockedBoxTakesNothing) {
+    TextBox box;
+    box.SetText("ab");
+    box.SetSelection(1, 0);
+    box.UserType("\u00E9\u20AC");
+    box.UserKey(Key::Backspace);  // one character, not one byte
+    EXPECT_EQ(std::pair(box.Text(), box.SelStart()), std::pair(std::string("a\u00E9b"), 3ul));
+    box.Locked = true;
+    box.UserType("x");
+    box.UserEdit("zz", 2);
+    EXPECT_EQ(box.Text(), "a\u00E9b");
+}
+
 TEST(FrequencySearch, NearestEntryLowerOnTiesEndsOutside) {
     constexpr int kLandmarks = 9;
     const std::pair<double, int> cases[] = {
