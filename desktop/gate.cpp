@@ -76,8 +76,9 @@ class Gate::InputWatch final : public QObject {
             offset_ = difference;
         }
         const qint64 made = static_cast<qint64>(stamp) - *offset_;
-        return std::any_of(busy_.begin(), busy_.end(),
-                           [made](const auto& span) { return made >= span.first && made <= span.second; });
+        return std::any_of(busy_.begin(), busy_.end(), [made](const auto& span) {
+            return made >= span.first && made <= span.second;
+        });
     }
 
     QElapsedTimer clock_;

@@ -10,12 +10,16 @@ namespace vx470::desktop {
 QtSerialPort::QtSerialPort(QStringList devices) : devices_(std::move(devices)) {
     // A line that hangs up keeps waking the event loop (a message box's too) with a read
     // error, which would spin a core: the port is closed as soon as the loop can.
-    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_, [this](QSerialPort::SerialPortError e) {
-        if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError) return;
-        QMetaObject::invokeMethod(
-            &port_, [this, opened = opened_] { if (opened == opened_) close(); },
-            Qt::QueuedConnection);
-    });
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError e) {
+                         if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError) return;
+                         QMetaObject::invokeMethod(
+                             &port_,
+                             [this, opened = opened_] {
+                                 if (opened == opened_) close();
+                             },
+                             Qt::QueuedConnection);
+                     });
 }
 
 QStringList QtSerialPort::systemPorts() {
