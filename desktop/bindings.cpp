@@ -277,8 +277,6 @@ void TextBoxEdit::inputMethodEvent(QInputMethodEvent* event) {
     for (char32_t c : event->commitString().toUcs4()) codes.append(static_cast<int>(c));
     event->accept();
     typeKeys(codes);
-    // As in any line edit, Enter then goes on to the window: a dialog's default button.
-    if (codes.size() == 1 && codes.front() == Key::Enter) event->ignore();
 }
 
 }  // namespace vx470::desktop

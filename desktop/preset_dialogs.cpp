@@ -93,13 +93,10 @@ void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Labe
     widget->setAllColumnsShowFocus(true);
     widget->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     widget->setObjectName(QString::fromStdString(list.Name));
-    const auto show = [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); };
-    InstallView(widget, list, show);
+    InstallView(widget, list, [words](QTreeWidget* w, const ListBox& l) { showList(w, l, words); });
     // A refused choice puts the row the program holds back.
-    const auto enter = [&gate, widget, &list, show](auto&& f) {
-        if (gate.enter(widget, f)) return;
-        const QSignalBlocker blocker(widget);
-        show(widget, list);
+    const auto enter = [&gate, widget, &list](auto&& f) {
+        if (!gate.enter(widget, f)) list.View(ViewUpdate::Changed);
     };
     QObject::connect(widget, &QTreeWidget::currentItemChanged, widget,
                      [widget, &list, enter](QTreeWidgetItem* item) {
@@ -198,9 +195,9 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     combo->setAccessibleName(FromProgramText(form.Label2[0].Caption()));
     InstallView(combo, form.Combo1, showComboBox);
     QObject::connect(combo, &QComboBox::activated, combo, [&gate, combo, &form](int index) {
-        if (gate.enter(combo, [&] { form.Combo1.UserSelect(index); })) return;
-        const QSignalBlocker blocker(combo);
-        showComboBox(combo, form.Combo1);
+        if (!gate.enter(combo, [&] { form.Combo1.UserSelect(index); })) {
+            form.Combo1.View(ViewUpdate::Changed);
+        }
     });
     position->setBuddy(combo);
     auto* nameLabel = new QLabel(this);

@@ -102,13 +102,13 @@ Answer QtDialogs::show(const MessageBox& box) {
     return answer;
 }
 
-QString QtFilter(const std::string& filter) {
-    // "description|pattern|description|pattern" → "description;;description"; the
-    // descriptions carry their patterns in brackets, which is what Qt reads.
+QStringList QtNameFilters(const std::string& filter) {
+    // "description|pattern|description|pattern" → the descriptions, which carry their
+    // patterns in brackets, which is what Qt reads.
     const QStringList parts = fromUtf8(filter).split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i < parts.size(); i += 2) filters.append(parts.at(i));
-    return filters.join(QStringLiteral(";;"));
+    return filters;
 }
 
 namespace {
@@ -119,7 +119,7 @@ std::string chooseFile(Gate* gate, const FileDialogRequest& request, QFileDialog
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setAcceptMode(mode);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(QtFilter(request.filter).split(QStringLiteral(";;")));
+    dialog.setNameFilters(QtNameFilters(request.filter));
     dialog.setDirectory(fromUtf8(request.initialFolder));
     dialog.setOption(QFileDialog::DontConfirmOverwrite,
                      mode != QFileDialog::AcceptSave || !request.confirmOverwrite);

@@ -55,7 +55,7 @@ class QtHost final : public QObject, public Host {
     std::map<TimerId, QTimer*> timers_;
 };
 
-// Qt's filter string for a "description|pattern|..." filter.
-QString QtFilter(const std::string& filter);
+// Qt's name filters for a "description|pattern|..." filter.
+QStringList QtNameFilters(const std::string& filter);
 
 }  // namespace vx470::desktop

@@ -46,9 +46,7 @@ enum class Replace { Yes, NotAFile, ReadOnly };
 
 // Whether the user could change the file that is there: a file marked read-only, or one
 // that cannot be opened for writing, is left alone even by a user who could remove it.
-Replace mayReplace(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
+Replace mayReplace(const fs::path& path, const fs::file_status& status) {
     if (!fs::exists(status)) return Replace::Yes;
     if (!fs::is_regular_file(status)) return Replace::NotAFile;
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
@@ -76,8 +74,8 @@ fs::path unusedNameBeside(const fs::path& target) {
 }
 
 // Writes the image to a new file and, once it is on the disk, puts it in place of `target`
-// in one step: a save that fails half-way leaves the old file as it was.
-bool replaceWithImage(Program& program, const fs::path& target) {
+// (of `status`) in one step: a save that fails half-way leaves the old file as it was.
+bool replaceWithImage(Program& program, const fs::path& target, const fs::file_status& status) {
     const fs::path temporary = unusedNameBeside(target);
     if (temporary.empty()) return false;
     bool written = false;
@@ -91,10 +89,8 @@ bool replaceWithImage(Program& program, const fs::path& target) {
     }
     std::error_code error;
     written = written && program.platform.host.flushToDisk(Utf8FromPath(temporary));
-    if (written && fs::exists(target, error)) {
-        // The new file keeps the permissions the old one had.
-        fs::permissions(temporary, fs::status(target, error).permissions(), error);
-    }
+    // The new file keeps the permissions the old one had.
+    if (written && fs::exists(status)) fs::permissions(temporary, status.permissions(), error);
     if (written) fs::rename(temporary, target, error);
     if (!written || error) {
         fs::remove(temporary, error);
@@ -109,7 +105,9 @@ void SavePresetFile(Program& program) {
     const std::string chosen = program.platform.fileDialogs.saveFile(presetDialog(program));
     if (chosen.empty()) return;
     const fs::path target = fileBehind(PathFromUtf8(chosen));
-    switch (target.empty() ? Replace::NotAFile : mayReplace(target)) {
+    std::error_code error;
+    const fs::file_status status = fs::status(target, error);
+    switch (target.empty() ? Replace::NotAFile : mayReplace(target, status)) {
         case Replace::NotAFile:
             errorBox(program, " File not saved: the name is not that of a file.");
             return;
@@ -119,7 +117,9 @@ void SavePresetFile(Program& program) {
         case Replace::Yes:
             break;
     }
-    if (!replaceWithImage(program, target)) errorBox(program, " File not saved. Try again.");
+    if (!replaceWithImage(program, target, status)) {
+        errorBox(program, " File not saved. Try again.");
+    }
 }
 
 void LoadPresetFile(Program& program) {
