@@ -11,6 +11,7 @@
 #include "core/program.h"
 #include "core/shell/tables.h"
 #include "tests/fakes/fakes.h"
+#include "tests/support/editor_check.h"
 
 namespace vx470::fuzz {
 
@@ -64,16 +65,9 @@ PresetImage ImageWithAutomaticNotches(int autoLeft, int autoRight);
 // The frame that sends notch `n` whose record (gain, frequency high and low, Q) is `row`.
 Bytes NotchFrame(int n, const std::uint8_t* row);
 
-// Text boxes whose last Enter was refused still hold what the user typed; their texts are
-// not compared.
-struct TextsToSkip {
-    std::array<bool, kNotches> gain{};
-    std::array<bool, kNotches> frequency{};
-    std::array<bool, kChannels> sensitivity{};
-};
+using test::TextsToSkip;
 
-// Every image byte the editor decodes is within its range; every control, label, text and
-// the model show exactly what the image holds; the rows of the automatic notches are locked.
+// test::EditorMismatch, aborting with what differed.
 void CheckEditorMatchesImage(const Program& program, const TextsToSkip& skip = {});
 
 // A directory of this process's own for the files a target writes, removed at exit.
