@@ -60,6 +60,16 @@ void ChannelOperations::showChannelSettings(int ch, int fromCh) {
     eq.HScroll5[c].SetValue(model.ModeSearch[f]);
     eq.Slider1[c].SetValue(model.Sensitivity[f]);
     program_.IgnoreControlEvents = false;
+    // A bar that did not move ran no Change to store its value, and the first frames carry
+    // the section, release and mode bytes together: the image takes what every bar shows
+    // first, so that no frame carries a byte no control can hold.
+    PresetImage& image = program_.channels.image;
+    image[at(NumAutoOffset[c])] = static_cast<std::uint8_t>(eq.HScroll1[c].Value() + 1);
+    image[at(QAutoOffset[c])] = static_cast<std::uint8_t>(eq.HScroll2[c].Value());
+    image[at(AttenuationOffset[c])] = static_cast<std::uint8_t>(eq.HScroll3[c].Value());
+    image[at(ReleaseOffset[c])] = static_cast<std::uint8_t>(eq.HScroll4[c].Value());
+    image[at(ModeSearchOffset[c])] = static_cast<std::uint8_t>(eq.HScroll5[c].Value());
+    image[at(SensitivityOffset[c])] = static_cast<std::uint8_t>(eq.Slider1[c].Value());
 }
 
 void ChannelOperations::sendChannelSettings(int ch, bool sensitivityLast) {

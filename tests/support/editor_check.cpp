@@ -18,7 +18,7 @@ constexpr std::size_t at(int i) {
 // says, in the same order.
 template <typename... A, typename... E>
 bool same(std::string& out, const char* what, int i, const std::tuple<A...>& actual,
-                 const std::tuple<E...>& expected) {
+          const std::tuple<E...>& expected) {
     if (actual == expected) return true;
     std::ostringstream s;
     s.precision(17);
@@ -86,16 +86,17 @@ std::string EditorMismatch(const Program& program, const TextsToSkip& skip) {
         // Bytes in range; HScroll20, 6 and 30, Text3, Text1 and Text2; whether each is open; the
         // model.
         if (!same(out, "notch", n,
-            std::forward_as_tuple(
-                gain <= kMaxGainCode, index <= kMaxFrequencyIndex, q <= kMaxQCode,
-                eq.HScroll20[i].Value(), eq.HScroll6[i].Value(), eq.HScroll30[i].Value(),
-                eq.Text3[i].Text(), skip.gain[i] ? db : eq.Text1[i].Text(),
-                skip.frequency[i] ? text2 : eq.Text2[i].Text(), eq.HScroll20[i].Enabled(),
-                eq.HScroll6[i].Enabled(), eq.HScroll30[i].Enabled(), eq.Text3[i].Enabled(),
-                eq.Text1[i].Enabled(), eq.Text2[i].Enabled(), model.NotchGainDb[i],
-                model.NotchFrequency[i], model.NotchQ[i]),
-            std::forward_as_tuple(true, true, true, gain, index, q, name(QNames, q), db, text2,
-                                  open, open, open, open, open, open, gain - kMaxGainCode, hz, q)))
+                  std::forward_as_tuple(
+                      gain <= kMaxGainCode, index <= kMaxFrequencyIndex, q <= kMaxQCode,
+                      eq.HScroll20[i].Value(), eq.HScroll6[i].Value(), eq.HScroll30[i].Value(),
+                      eq.Text3[i].Text(), skip.gain[i] ? db : eq.Text1[i].Text(),
+                      skip.frequency[i] ? text2 : eq.Text2[i].Text(), eq.HScroll20[i].Enabled(),
+                      eq.HScroll6[i].Enabled(), eq.HScroll30[i].Enabled(), eq.Text3[i].Enabled(),
+                      eq.Text1[i].Enabled(), eq.Text2[i].Enabled(), model.NotchGainDb[i],
+                      model.NotchFrequency[i], model.NotchQ[i]),
+                  std::forward_as_tuple(true, true, true, gain, index, q, name(QNames, q), db,
+                                        text2, open, open, open, open, open, open,
+                                        gain - kMaxGainCode, hz, q)))
             return out;
     }
 
@@ -109,22 +110,22 @@ std::string EditorMismatch(const Program& program, const TextsToSkip& skip) {
         // Bytes in range; HScroll1 (plus 1), 2 and 3, Slider1, HScroll4 and 5; the model;
         // Label3, 5, 6, 1 and 9, Text4.
         if (!same(out, "channel", ch,
-                    std::forward_as_tuple(
-                        count >= 1 && count <= kNotchesPerChannel, qAuto <= kMaxQCode,
-                        attenuation <= 1, sensitivity <= kMaxSensitivity, release <= 1, mode <= 1,
-                        eq.HScroll1[c].Value() + 1, eq.HScroll2[c].Value(), eq.HScroll3[c].Value(),
-                        eq.Slider1[c].Value(), eq.HScroll4[c].Value(), eq.HScroll5[c].Value(),
-                        model.NumNotchAuto[c], model.NumNotchManual[c], model.QNotchAuto[c],
-                        model.AttenuationNotch[c], model.Sensitivity[c], model.ReleaseNotch[c],
-                        model.ModeSearch[c], eq.Label3[c].Caption(), eq.Label5[c].Caption(),
-                        eq.Label6[c].Caption(), eq.Label1[c].Caption(), eq.Label9[c].Caption(),
-                        skip.sensitivity[c] ? text4 : eq.Text4[c].Text()),
-                    std::forward_as_tuple(
-                        true, true, true, true, true, true, count, qAuto, attenuation, sensitivity,
-                        release, mode, count, kNotchesPerChannel - count, qAuto, attenuation,
-                        sensitivity, release, mode, std::to_string(count), name(QNames, qAuto),
-                        name(AttenuationNames, attenuation), name(ReleaseNames, release),
-                        name(ModeSearchNames, mode), text4)))
+                  std::forward_as_tuple(
+                      count >= 1 && count <= kNotchesPerChannel, qAuto <= kMaxQCode,
+                      attenuation <= 1, sensitivity <= kMaxSensitivity, release <= 1, mode <= 1,
+                      eq.HScroll1[c].Value() + 1, eq.HScroll2[c].Value(), eq.HScroll3[c].Value(),
+                      eq.Slider1[c].Value(), eq.HScroll4[c].Value(), eq.HScroll5[c].Value(),
+                      model.NumNotchAuto[c], model.NumNotchManual[c], model.QNotchAuto[c],
+                      model.AttenuationNotch[c], model.Sensitivity[c], model.ReleaseNotch[c],
+                      model.ModeSearch[c], eq.Label3[c].Caption(), eq.Label5[c].Caption(),
+                      eq.Label6[c].Caption(), eq.Label1[c].Caption(), eq.Label9[c].Caption(),
+                      skip.sensitivity[c] ? text4 : eq.Text4[c].Text()),
+                  std::forward_as_tuple(
+                      true, true, true, true, true, true, count, qAuto, attenuation, sensitivity,
+                      release, mode, count, kNotchesPerChannel - count, qAuto, attenuation,
+                      sensitivity, release, mode, std::to_string(count), name(QNames, qAuto),
+                      name(AttenuationNames, attenuation), name(ReleaseNames, release),
+                      name(ModeSearchNames, mode), text4)))
             return out;
     }
     return out;

@@ -1,7 +1,6 @@
 // The editor on the sample image, for what the black-box suite cannot see:
-// rejected keys and unconfirmed entries, link rules, clamping an image, the
-// device bytes of a copy, reports from the unit, a search of both channels and
-// a linked reset.
+// rejected keys and unconfirmed entries, link rules, the device bytes of a
+// copy, reports from the unit, a search of both channels and a linked reset.
 #include "tests/unit/program_fixture.h"
 
 namespace vx470 {
@@ -75,36 +74,6 @@ TEST_F(Editor, LinkedChangesGoToTheEditedRowOrChannelFirstThenItsPartner) {
     ASSERT_EQ(f.size(), 16u);
     EXPECT_EQ(std::tuple(f[0][3], f[6][3], f[7][3], image(132)), std::tuple(1, 1, 0, 45));
     EXPECT_EQ(boxes(), Texts{"Reset Filter: Reset all Notch filter manual, Are you sure ?"});
-}
-
-TEST_F(Editor, ApplyClampsWhatNoControlCanHoldAndUnlinks) {
-    eq().Check2.UserClick();  // the channels differ: the question, answered Yes by
-                              // default
-    ASSERT_EQ(program.channels.LinkChannels, 1);
-    // Offset, byte, the byte kept: gain, frequency index 65535, Q, no automatic
-    // notch, more than twelve, attenuation, sensitivity, release and search mode
-    // above one.
-    const std::tuple<std::size_t, int, int> clamps[] = {
-        {28, 200, 45}, {33, 0xFF, 2}, {34, 0xFF, 217}, {39, 9, 3}, {76, 0, 1},
-        {156, 40, 12}, {78, 3, 1},    {159, 99, 15},   {20, 7, 0}, {101, 255, 0}};
-    program.channels.image = sampleImage();
-    for (auto [at, byte, kept] : clamps)
-        program.channels.image[at] = static_cast<std::uint8_t>(byte);
-    p.port.writes.clear();
-    program.channelOps.ApplyImageToEditor();
-    for (auto [at, byte, kept] : clamps) EXPECT_EQ(image(static_cast<int>(at)), kept) << at;
-    const FrameList f = frames();  // their order is the black-box suite's (files)
-    ASSERT_EQ(f.size(), 24u + 12u);
-    EXPECT_EQ(std::tuple(f[1], f[30], f[35]),
-              std::tuple(frame({7, 0, 1, 2, 217, 2, 45}), frame({10, 2, 12, 2, 0, 15, 0}),
-                         frame({49, 1, 0, 0, 0, 0, 0})));
-    EXPECT_EQ(shown(eq().Label3[0], eq().Label3[1], eq().Text1[0], eq().Text2[1], eq().Label5[0],
-                    eq().Label6[0], eq().Text4[1], eq().Label1[0], eq().Label9[1]),
-              (Texts{"1", "12", "0", "20000", "1/10", "Variable", "16", "Slow", "Sharp"}));
-    const ChannelModel& model = program.channels.model;
-    EXPECT_EQ(std::tuple(model.NotchFrequency[1], model.NumNotchAuto[0], model.ReleaseNotch[0]),
-              std::tuple(20000.0, 1, 0));
-    EXPECT_EQ(std::tuple(eq().Check2.Value(), program.channels.LinkChannels), std::tuple(0, 0));
 }
 
 TEST_F(Editor, CopiesLeaveTheBytesTheEditorNeverDecodesAlone) {

@@ -1,0 +1,661 @@
+// Random whole sessions: the program in-process against the simulated unit, driven through
+// its controls as a user drives it. After every step the unit has received exactly the frames
+// the step causes, each carrying what the editor shows afterwards; the editor shows the image;
+// the unit holds what the editor shows, but where a rule of the program lets the two differ.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <string>
+
+#include "core/presets/frm_read.h"
+#include "core/presets/frm_store.h"
+#include "core/program.h"
+#include "core/shell/tables.h"
+#include "sim/unit.h"
+#include "tests/fakes/fakes.h"
+#include "tests/support/editor_check.h"
+#include "tests/support/sim_line.h"
+
+namespace vx470::test {
+namespace {
+
+// A frame by what it addresses: command, then notch channel and filter, section target and
+// run byte, release channel, block number or memory address.
+using Addr = std::array<int, 3>;
+using Addrs = std::vector<Addr>;
+
+class Session {
+  public:
+    // In demo mode no port opens: the program must send nothing at all.
+    explicit Session(std::uint64_t seed, bool demo = false);
+
+    // Each action does what a user does and returns the frames it should cause.
+    // Row bars: 0 gain, 1 frequency, 2 Q. Panel bars: 0 number, 1 Q, 2 attenuation, 3 release,
+    // 4 search mode, 5 the sensitivity slider. Boxes: 0 gain, 1 frequency, 2 sensitivity.
+    Addrs scrollRow(int bar, int n, int value);
+    Addrs scrollPanel(int bar, int ch, int value);
+    Addrs type(int box, int index, const std::string& keys);
+    Addrs clickLink(bool yes);
+    Addrs copy(int from, bool yes);
+    Addrs reset(int button, bool yes);
+    Addrs saveAndLoad();
+    Addrs loadFile(const Bytes& bytes);
+    Addrs readPreset(int p, bool yes);
+    Addrs storePreset(int k, const std::string& name, bool yes);
+    Addrs search(int box, int reports);
+
+    // The checks after a step that should have sent `expected`; empty when all hold.
+    std::string check(const Addrs& expected);
+    // One random action, logged, and its checks.
+    std::string randomStep();
+
+    std::size_t frames() const { return frames_; }
+    std::deque<std::string> log;  // the last actions, for a failure's report
+
+  private:
+    int pick(int lo, int hi) { return lo + static_cast<int>(rng_() % std::uint64_t(hi - lo + 1)); }
+    bool linked() const { return program.frmEq.Check2.Value() == 1; }
+    Addrs out(Addrs e) const { return demo_ ? Addrs{} : e; }
+    Addrs withPartner(Addr own, Addr partner) const;
+    Addrs rowFrames(int n) const;
+    Addrs applyFrames() const;
+    Addrs copyFrames(int from) const;
+    std::string frameProblem(const vxsim::Frame& f) const;
+    std::string unitProblem();
+    std::string keysFor(int box);
+    Bytes randomFile();
+
+  public:
+    TempDir dir;
+    vxsim::Unit unit;
+    SimLine line{unit};
+    FakeDialogs dialogs;
+    FakeFileDialogs fileDialogs;
+    FakeHost host;
+    Program program{Platform{line, line, dialogs, fileDialogs, host}};
+
+  private:
+    std::mt19937_64 rng_;
+    bool demo_;
+    TextsToSkip skip_;
+    std::size_t seen_ = 0, frames_ = 0;
+    std::string late_;  // a failure an action found itself
+    // A section frame for both channels gives the unit's Right the Left bytes it carries,
+    // until a frame for the Right alone or a block read.
+    std::optional<std::array<std::uint8_t, 4>> rightFromLeft_;
+    // The unit's Q of each notch is the one the program last sent or read.
+    std::array<bool, kNotches> unitQ_{};
+};
+
+constexpr int kJunkSlot = 7;  // preset 12: the unit holds bytes no control can show
+
+Addr notchAddr(int n) {
+    return {Command::NotchFilter, ChannelOfNotch(n), FilterOfNotch(n)};
+}
+Addr sectionAddr(int target, int run = 0) {
+    return {Command::AutoSection, target, run};
+}
+Addr releaseAddr(int ch) {
+    return {Command::ReleaseMode, ch, 0};
+}
+Addr addressOf(const vxsim::Frame& f) {
+    switch (f[2]) {
+        case Command::NotchFilter:
+            return {f[2], f[3], f[4]};
+        case Command::AutoSection:
+            return {f[2], f[3], f[8]};
+        case Command::ReadByte:
+        case Command::WriteByte:
+            return {f[2], f[3] << 8 | f[4], 0};
+        case Command::ReleaseMode:
+        case Command::ReadBlock:
+            return {f[2], f[3], 0};
+        default:
+            return {f[2], 0, 0};
+    }
+}
+
+std::string text(const Addrs& addrs) {
+    std::string s;
+    for (const Addr& a : addrs)
+        s += " " + std::to_string(a[0]) + "/" + std::to_string(a[1]) + "/" + std::to_string(a[2]);
+    return s.empty() ? " nothing" : s;
+}
+std::string hex(const vxsim::Frame& f) {
+    std::string s;
+    char b[4];
+    for (std::uint8_t x : f) s += (std::snprintf(b, sizeof b, "%02X ", x), b);
+    return s;
+}
+
+// Writes `bytes` into the unit's memory from `address` on, as a store would.
+void poke(vxsim::Unit& unit, int address, const std::vector<std::uint8_t>& bytes) {
+    for (std::uint8_t b : bytes) {
+        const std::uint8_t f[] = {0xF0,
+                                  0x5B,
+                                  Command::WriteByte,
+                                  std::uint8_t(address >> 8),
+                                  std::uint8_t(address),
+                                  0,
+                                  b,
+                                  0,
+                                  0,
+                                  0xF7};
+        unit.receive(f, {});
+        ++address;
+    }
+}
+
+Session::Session(std::uint64_t seed, bool demo)
+    : unit({.userPresets = {5, 9}, .seed = seed}), rng_(seed), demo_(demo) {
+    host.directory = dir.path().string();
+    line.openable = !demo;
+    // A slot whose image holds what no control can: Left's automatic Q 9, attenuation 7,
+    // sensitivity 200 and release 7, a gain of 200 and a frequency index of 65535, and 40
+    // automatic notches on the Right.
+    vxsim::Image junk = vxsim::userSlotImage(0);
+    for (auto [at, b] : {std::pair{77, 9},
+                         {78, 7},
+                         {79, 200},
+                         {20, 7},
+                         {101, 2},
+                         {36, 200},
+                         {41, 0xFF},
+                         {42, 0xFF},
+                         {156, 40}})
+        junk[std::size_t(at)] = std::uint8_t(b);
+    poke(unit, DeviceAddress::Images + 160 * kJunkSlot, {junk.begin(), junk.end()});
+    poke(unit, DeviceAddress::Names + 8 * kJunkSlot, {' ', ' ', 'J', 'u', 'n', 'k', ' ', ' '});
+    poke(unit, DeviceAddress::Marks + kJunkSlot, {DeviceAddress::Occupied});
+    unit.takeOutput(vxsim::TimePoint::max());  // the replies to those writes go nowhere
+    seen_ = unit.receivedFrames().size();
+    if (demo) dialogs.answers = {Answer::Yes};  // to "continue in demo mode?"
+    program.Start();
+    program.OnTimer(TimerId::Splash);
+    // The read-out's own frames are not checked here; what they leave is.
+    for (; seen_ < unit.receivedFrames().size(); ++seen_)
+        if (unit.receivedFrames()[seen_][2] == Command::AutoSection) rightFromLeft_.reset();
+    unitQ_.fill(true);  // it read the running image
+    dialogs.shown.clear();
+}
+
+Addrs Session::withPartner(Addr own, Addr partner) const {
+    return linked() ? Addrs{own, partner} : Addrs{own};
+}
+Addrs Session::rowFrames(int n) const {
+    return withPartner(notchAddr(n), notchAddr(PartnerNotch(n)));
+}
+// Every notch, then each channel's four section frames and two release frames.
+Addrs Session::applyFrames() const {
+    Addrs e;
+    for (int n = 0; n < kNotches; ++n) e.push_back(notchAddr(n));
+    for (int ch = 0; ch < kChannels; ++ch) {
+        e.insert(e.end(), 4, sectionAddr(ch + 1));
+        e.insert(e.end(), 2, releaseAddr(ch));
+    }
+    return out(e);
+}
+// The other channel's notches and settings; onto the Left the sensitivity goes last.
+Addrs Session::copyFrames(int from) const {
+    const int to = 1 - from;
+    Addrs e;
+    for (int k = 0; k < kNotchesPerChannel; ++k)
+        e.push_back(notchAddr(to * kNotchesPerChannel + k));
+    e.insert(e.end(), from == 0 ? 4 : 3, sectionAddr(to + 1));
+    e.insert(e.end(), 2, releaseAddr(to));
+    if (from == 1) e.push_back(sectionAddr(to + 1));
+    return out(e);
+}
+
+Addrs Session::scrollRow(int bar, int n, int value) {
+    FrmEq& eq = program.frmEq;
+    ScrollBar& b = (bar == 0   ? eq.HScroll20
+                    : bar == 1 ? eq.HScroll6
+                               : eq.HScroll30)[std::size_t(n)];
+    const bool changes = b.EffectiveEnabled() && std::clamp(value, b.Min(), b.Max()) != b.Value();
+    b.UserSetValue(value);
+    return out(changes ? rowFrames(n) : Addrs{});
+}
+
+Addrs Session::scrollPanel(int bar, int ch, int value) {
+    FrmEq& eq = program.frmEq;
+    std::array<ScrollBar, kChannels>* bars[] = {&eq.HScroll1, &eq.HScroll2, &eq.HScroll3,
+                                                &eq.HScroll4, &eq.HScroll5, &eq.Slider1};
+    ScrollBar& b = (*bars[bar])[std::size_t(ch)];
+    const bool changes = b.EffectiveEnabled() && std::clamp(value, b.Min(), b.Max()) != b.Value();
+    b.UserSetValue(value);
+    if (!changes) return {};
+    return out(bar == 3 || bar == 4 ? withPartner(releaseAddr(ch), releaseAddr(1 - ch))
+                                    : withPartner(sectionAddr(ch + 1), sectionAddr(2 - ch)));
+}
+
+// Selects the box's text and types over it; an Enter on a number sends the entry.
+Addrs Session::type(int box, int index, const std::string& keys) {
+    FrmEq& eq = program.frmEq;
+    const std::size_t i = std::size_t(index);
+    TextBox& t = box == 0 ? eq.Text1[i] : box == 1 ? eq.Text2[i] : eq.Text4[i];
+    bool& skip = (box == 0   ? skip_.gain[std::size_t(index)]
+                  : box == 1 ? skip_.frequency[std::size_t(index)]
+                             : skip_.sensitivity[std::size_t(index)]);
+    Addrs e;
+    t.SetSelection(0, t.Text().size());
+    for (char k : keys) {
+        const bool taken = k == Key::Enter && t.EffectiveEnabled() && ParseNumber(t.Text());
+        if (taken)
+            e = box == 2 ? withPartner(sectionAddr(index + 1), sectionAddr(2 - index))
+                         : rowFrames(index);
+        t.UserKey(k);
+        // Typed and not yet taken: the box holds the user's text until its row is sent again.
+        if (t.EffectiveEnabled()) skip = !taken;
+        if (taken) return out(e);  // the keys after an Enter are a next step's
+    }
+    return {};
+}
+
+Addrs Session::clickLink(bool yes) {
+    FrmEq& eq = program.frmEq;
+    if (eq.Check2.Value() == 1) {
+        eq.Check2.UserClick();
+        return {};
+    }
+    const PresetImage& im = program.channels.image;
+    const bool differ = !std::equal(im.begin(), im.begin() + 80, im.begin() + 80);
+    if (differ) dialogs.answers = {yes ? Answer::Yes : Answer::No};
+    eq.Check2.UserClick();
+    if (eq.Check2.Value() != (differ && !yes ? 0 : 1)) late_ = "the link box shows the wrong tick";
+    return differ && yes ? copyFrames(0) : Addrs{};
+}
+
+Addrs Session::copy(int from, bool yes) {
+    dialogs.answers = {yes ? Answer::Yes : Answer::No};
+    program.mainWindow.Command1[from == 0 ? 7 : 8].UserClick();
+    return yes ? copyFrames(from) : Addrs{};
+}
+
+Addrs Session::reset(int button, bool yes) {
+    const bool automatic = button < 2;
+    const bool both = linked();
+    dialogs.answers = {yes ? Answer::Yes : Answer::No};
+    program.frmEq.Command1[std::size_t(button)].UserClick();
+    Addrs e;
+    for (int ch : {button % 2, 1 - button % 2}) {
+        if (ch != button % 2 && !both) break;
+        const int count = program.frmEq.HScroll1[std::size_t(ch)].Value() + 1;
+        for (int k = 0; k < kNotchesPerChannel; ++k)
+            if ((k < count) == automatic) e.push_back(notchAddr(ch * kNotchesPerChannel + k));
+    }
+    return yes ? out(e) : Addrs{};
+}
+
+Addrs Session::saveAndLoad() {
+    const std::string path = (dir.path() / "saved.Fbk").string();
+    fileDialogs.paths = {path, path};
+    program.mainWindow.Command1[1].UserClick();
+    const PresetImage& im = program.channels.image;
+    if (readFile(path) != Bytes(im.begin(), im.end())) late_ = "the saved file differs";
+    program.mainWindow.Command1[0].UserClick();
+    return applyFrames();
+}
+
+Addrs Session::loadFile(const Bytes& bytes) {
+    const auto path = dir.path() / "load.Fbk";
+    writeFile(path, bytes);
+    fileDialogs.paths = {path.string()};
+    program.mainWindow.Command1[0].UserClick();
+    return bytes.size() >= kPresetImageSize ? applyFrames() : Addrs{};
+}
+
+Addrs Session::readPreset(int p, bool yes) {
+    const bool used = program.presets.PresetUsed[std::size_t(p)];
+    host.onRead = [p](FrmRead& f) { f.List1.UserDoubleClick(p); };
+    if (used) dialogs.answers = {yes ? Answer::Yes : Answer::No};
+    program.mainWindow.Command1[3].UserClick();
+    host.onRead = nullptr;
+    if (!used || !yes) return {};
+    skip_ = {};  // every text shows the image again
+    return out({{Command::ReadBlock, p, 0}});
+}
+
+Addrs Session::storePreset(int k, const std::string& name, bool yes) {
+    host.onStore = [&](FrmStore& f) {
+        f.List1.UserDoubleClick(k);
+        f.Text1.SetSelection(0, f.Text1.Text().size());
+        f.Text1.UserType(name);
+        f.Command1[1].UserClick();
+    };
+    dialogs.answers = {yes ? Answer::Yes : Answer::No};
+    program.mainWindow.Command1[2].UserClick();
+    host.onStore = nullptr;
+    if (!yes) return {};
+    const auto& memory = unit.memory();
+    const auto slot = memory.begin() + DeviceAddress::Images + 160 * k;
+    if (!demo_ && (!std::equal(slot, slot + 160, program.channels.image.begin()) ||
+                   memory[std::size_t(DeviceAddress::Marks + k)] != DeviceAddress::Occupied))
+        late_ = "the unit's slot does not hold the image";
+    Addrs e;
+    for (int i = 0; i < 160; ++i)
+        e.push_back({Command::WriteByte, DeviceAddress::Images + 160 * k + i, 0});
+    for (int i = 0; i < 8; ++i)
+        e.push_back({Command::WriteByte, DeviceAddress::Names + 8 * k + i, 0});
+    e.push_back({Command::WriteByte, DeviceAddress::Marks + k, 0});
+    return out(e);
+}
+
+// Starts a search, lets the unit place and deepen notches for up to `reports` reports (the
+// program polls between them, as its idle loop does), then stops it.
+Addrs Session::search(int box, int reports) {
+    FrmEq& eq = program.frmEq;
+    Addrs e{sectionAddr(box, 1)};
+    eq.Check1[std::size_t(box)].UserClick();
+    for (int r = 0; r < reports && line.idle(); ++r) {
+        if (!demo_ && line.bytesWaiting() >= kReplySize) e.push_back({Command::Acknowledge, 0, 0});
+        program.reports.PollDeviceReports();
+        const std::string m = EditorMismatch(program, skip_);
+        if (!m.empty() && late_.empty()) late_ = "during the search: " + m;
+    }
+    eq.Check1[std::size_t(box)].UserClick();
+    e.insert(e.end(), box == 0 ? 2 : 4, sectionAddr(SectionTarget::Both));
+    return out(e);
+}
+
+// A frame must carry what the editor shows once the step is done: the values of its notch
+// or channel in the image (which the editor check holds to the controls' ranges), so that the
+// unit never receives a value its controls cannot hold, nor one they no longer show.
+std::string Session::frameProblem(const vxsim::Frame& f) const {
+    const PresetImage& im = program.channels.image;
+    const auto at = [&](int offset) { return im[std::size_t(offset)]; };
+    bool ok = true;
+    if (f[2] == Command::NotchFilter) {
+        const int n = f[3] * kNotchesPerChannel + f[4];
+        const int r = NotchOffset[std::size_t(std::min(n, kNotches - 1))];
+        // An automatic notch takes its channel's automatic Q without a frame of its own.
+        const bool automatic = f[4] < at(NumAutoOffset[std::size_t(std::min<int>(f[3], 1))]);
+        ok = f[3] < kChannels && f[4] < kNotchesPerChannel && f[5] == at(r + 1) &&
+             f[6] == at(r + 2) && (automatic || f[7] == at(r + 3)) && f[8] == at(r);
+    } else if (f[2] == Command::AutoSection) {
+        const std::size_t c = f[3] == SectionTarget::Right ? 1 : 0;
+        ok = f[3] <= 2 && f[4] == at(NumAutoOffset[c]) && f[5] == at(QAutoOffset[c]) &&
+             f[6] == at(AttenuationOffset[c]) && f[7] == at(SensitivityOffset[c]);
+    } else if (f[2] == Command::ReleaseMode) {
+        const std::size_t c = std::min<std::size_t>(f[3], 1);
+        ok = f[3] < kChannels && f[6] == at(ReleaseOffset[c]) && f[7] == at(ModeSearchOffset[c]);
+    }
+    return ok ? "" : "the frame " + hex(f) + "carries what the editor does not show";
+}
+
+// The unit holds what the editor shows in every byte the program sends: the notch records
+// (but the Q of a notch that is or was automatic since its row was last sent: the unit
+// applies the automatic Q itself, and no notch frame carries it), release and
+// search mode, and the section bytes (but those a frame for both channels gave the Right).
+// A block read out of the unit is shown, not sent back: bytes of it no control can hold
+// stay in the unit, so they are compared as the editor shows them.
+std::string Session::unitProblem() {
+    PresetImage raw{};
+    std::copy(unit.runningImage().begin(), unit.runningImage().end(), raw.begin());
+    const PresetImage u = ClampedImage(raw.data());
+    const PresetImage& im = program.channels.image;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        const std::size_t c = std::size_t(ch);
+        const int automatic =
+            std::max(im[std::size_t(NumAutoOffset[c])], u[std::size_t(NumAutoOffset[c])]);
+        for (int k = 0; k < automatic; ++k) unitQ_[c * kNotchesPerChannel + std::size_t(k)] = false;
+        std::array<std::uint8_t, 4> section{};
+        std::copy_n(im.begin() + NumAutoOffset[c], 4, section.begin());
+        if (ch == 1 && rightFromLeft_) section = *rightFromLeft_;
+        std::vector<int> offsets = {NumAutoOffset[c],     QAutoOffset[c],   AttenuationOffset[c],
+                                    SensitivityOffset[c], ReleaseOffset[c], ModeSearchOffset[c]};
+        for (int k = 0; k < kNotchesPerChannel; ++k) {
+            const int r = NotchOffset[c * kNotchesPerChannel + std::size_t(k)];
+            offsets.insert(offsets.end(), {r, r + 1, r + 2});
+            if (unitQ_[c * kNotchesPerChannel + std::size_t(k)]) offsets.push_back(r + 3);
+        }
+        for (int o : offsets) {
+            const std::size_t i = std::size_t(o);
+            const int want = o >= NumAutoOffset[c] && o < NumAutoOffset[c] + 4
+                                 ? section[i - std::size_t(NumAutoOffset[c])]
+                                 : im[i];
+            if (u[i] != want)
+                return "the unit holds " + std::to_string(raw[i]) + " at " + std::to_string(o) +
+                       ", the editor shows " + std::to_string(want);
+        }
+    }
+    return {};
+}
+
+std::string Session::check(const Addrs& expected) {
+    const auto& all = unit.receivedFrames();
+    Addrs got;
+    std::string problem = std::exchange(late_, {});
+    for (; seen_ < all.size(); ++seen_, ++frames_) {
+        const vxsim::Frame& f = all[seen_];
+        got.push_back(addressOf(f));
+        if (problem.empty()) problem = frameProblem(f);
+        if (f[2] == Command::NotchFilter && f[3] < kChannels && f[4] < kNotchesPerChannel)
+            unitQ_[std::size_t(f[3] * kNotchesPerChannel + f[4])] = true;
+        if (f[2] == Command::ReadBlock) unitQ_.fill(true);
+        if (f[2] == Command::AutoSection && f[3] == SectionTarget::Both)
+            rightFromLeft_ = std::array<std::uint8_t, 4>{f[4], f[5], f[6], f[7]};
+        if ((f[2] == Command::AutoSection && f[3] == SectionTarget::Right) ||
+            f[2] == Command::ReadBlock)
+            rightFromLeft_.reset();
+    }
+    // A typed text the program has since replaced with the image's own is compared again.
+    const PresetImage& im = program.channels.image;
+    const FrmEq& eq = program.frmEq;
+    for (std::size_t n = 0; n < std::size_t(kNotches); ++n) {
+        const std::size_t r = std::size_t(NotchOffset[n]);
+        const int index = std::min(im[r + 1] * 256 + im[r + 2], kMaxFrequencyIndex);
+        skip_.gain[n] = skip_.gain[n] && eq.Text1[n].Text() != std::to_string(im[r] - kMaxGainCode);
+        skip_.frequency[n] = skip_.frequency[n] &&
+                             eq.Text2[n].Text() != FormatNumber(FrequencyGrid[std::size_t(index)]);
+    }
+    for (std::size_t c = 0; c < std::size_t(kChannels); ++c)
+        skip_.sensitivity[c] =
+            skip_.sensitivity[c] &&
+            eq.Text4[c].Text() != std::to_string(im[std::size_t(SensitivityOffset[c])] + 1);
+    if (got != expected) problem = "the unit received" + text(got) + " instead of" + text(expected);
+    if (problem.empty()) problem = EditorMismatch(program, skip_);
+    if (problem.empty() && eq.Check2.Value() != program.channels.LinkChannels)
+        problem = "the link box does not show whether the channels are linked";
+    if (problem.empty() && (program.SearchActive || !dialogs.answers.empty()))
+        problem = "a search still runs, or a question the user expected was not asked";
+    if (problem.empty() && !demo_) problem = unitProblem();
+    dialogs.shown.clear();
+    fileDialogs.requests.clear();
+    dialogs.answers.clear();
+    return problem;
+}
+
+std::string Session::keysFor(int box) {
+    const int kind = pick(0, 9);
+    const int value = box == 0 ? pick(-60, 10) : box == 1 ? pick(0, 30000) : pick(0, 25);
+    if (kind < 6) return std::to_string(value) + "\r";
+    std::string keys;
+    for (int i = pick(1, 5); i > 0; --i) keys += "0123456789-.+a?\b\r "[pick(0, 17)];
+    return kind < 8 ? keys + "\r" : keys;
+}
+
+// Mostly a good image with a few decoded bytes set to anything; else random, short or long.
+Bytes Session::randomFile() {
+    const int kind = pick(0, 9);
+    if (kind == 0) return Bytes(std::size_t(pick(0, 160)), 7);
+    Bytes b(kind == 1 ? 200 : kPresetImageSize);
+    for (std::size_t i = 0; i < b.size(); ++i)
+        b[i] = kind == 2 ? std::uint8_t(rng_()) : i < 160 ? DefaultImage[i] : 0;
+    const int offsets[] = {20, 21, 76, 77, 78, 79, 28, 29, 30, 31};
+    for (int i = pick(0, 4); i > 0; --i) {
+        const int o = pick(0, 9);
+        b[std::size_t(offsets[o] + 80 * pick(0, 1) + (o >= 6 ? 4 * pick(0, 11) : 0))] =
+            std::uint8_t(pick(0, 1) ? rng_() : rng_() % 4);
+    }
+    return b;
+}
+
+std::string Session::randomStep() {
+    const int kind = pick(0, 99);
+    const int a = pick(0, 23), ch = a % 2;
+    const bool yes = pick(0, 3) != 0;
+    std::string what;
+    Addrs e;
+    if (kind < 30) {
+        const int bar = pick(0, 2), v = pick(0, 1) ? pick(-2, 731) : pick(-3, 48);
+        what = "scrollRow(" + std::to_string(bar) + ", " + std::to_string(a) + ", " +
+               std::to_string(v) + ")";
+        e = scrollRow(bar, a, v);
+    } else if (kind < 44) {
+        const int bar = pick(0, 5), v = pick(-1, 16);
+        what = "scrollPanel(" + std::to_string(bar) + ", " + std::to_string(ch) + ", " +
+               std::to_string(v) + ")";
+        e = scrollPanel(bar, ch, v);
+    } else if (kind < 58) {
+        const int box = pick(0, 2);
+        const std::string keys = keysFor(box);
+        what = "type(" + std::to_string(box) + ", " + std::to_string(box == 2 ? ch : a) + ", \"" +
+               keys + "\")";
+        e = type(box, box == 2 ? ch : a, keys);
+    } else if (kind < 63) {
+        what = "clickLink(" + std::to_string(yes) + ")";
+        e = clickLink(yes);
+    } else if (kind < 67) {
+        what = "copy(" + std::to_string(ch) + ", " + std::to_string(yes) + ")";
+        e = copy(ch, yes);
+    } else if (kind < 71) {
+        what = "reset(" + std::to_string(a % 4) + ", " + std::to_string(yes) + ")";
+        e = reset(a % 4, yes);
+    } else if (kind < 75) {
+        what = "saveAndLoad()";
+        e = saveAndLoad();
+    } else if (kind < 81) {
+        const Bytes b = randomFile();
+        what = "loadFile(" + std::to_string(b.size()) + " bytes)";
+        e = loadFile(b);
+    } else if (kind < 86) {
+        what = "readPreset(" + std::to_string(a % 20) + ", " + std::to_string(yes) + ")";
+        e = readPreset(a % 20, yes);
+    } else if (kind < 89) {
+        std::string name;
+        static const char* const letters[] = {"a", "b", " ", "Z", "9", "\xC3\xA9", "\xC5\x82"};
+        for (int i = pick(0, 10); i > 0; --i) name += letters[pick(0, 6)];
+        what = "storePreset(" + std::to_string(a % 16) + ", \"" + name + "\", " +
+               std::to_string(yes) + ")";
+        e = storePreset(a % 16, name, yes);
+    } else if (kind < 97) {
+        const int box = pick(0, 2), reports = pick(0, 40);
+        what = "search(" + std::to_string(box) + ", " + std::to_string(reports) + ")";
+        e = search(box, reports);
+    } else {
+        what = "Timer3";
+        program.OnTimer(TimerId::Timer3);
+    }
+    log.push_back(what);
+    if (log.size() > 40) log.pop_front();
+    return check(e);
+}
+
+// Runs `steps` random steps of the session of `seed`; empty when every check held, else the
+// failure with the actions that led to it.
+std::string runSession(std::uint64_t seed, int steps, bool demo, std::size_t& frames) {
+    Session s(seed, demo);
+    std::string problem = s.check({});
+    for (int i = 1; i <= steps && problem.empty(); ++i) {
+        problem = s.randomStep();
+        if (!problem.empty()) {
+            std::string out = "seed " + std::to_string(seed) + (demo ? " (demo)" : "") + ", step " +
+                              std::to_string(i) + ": " + problem + "\n  after:";
+            for (const std::string& a : s.log) out += "\n    " + a;
+            problem = out;
+        }
+    }
+    frames += s.frames();
+    return problem;
+}
+
+TEST(Sessions, RandomSessionsKeepEditorImageAndUnitTogether) {
+    std::size_t frames = 0;
+    for (std::uint64_t seed : {1, 2, 3, 4}) {
+        const std::string problem = runSession(seed, 1000, false, frames);
+        EXPECT_TRUE(problem.empty()) << problem;
+    }
+    const std::string demo = runSession(5, 300, true, frames);  // sends nothing at all
+    EXPECT_TRUE(demo.empty()) << demo;
+}
+
+// Found at once, and the first case here: an image whose section bytes no control can hold,
+// applied while the controls already show the clamped values, sent the raw bytes in the
+// first frames for the channel (10, 1, 11, 9, 7, 200, 0) before the clamped ones.
+TEST(Sessions, KnownSequences) {
+    Bytes file(DefaultImage.begin(), DefaultImage.end());
+    file.push_back(0);
+    for (auto [at, b] : {std::pair{77, 9}, {78, 7}, {79, 200}, {20, 7}, {21, 255}})
+        file[std::size_t(at)] = std::uint8_t(b);
+    Session s(1);
+    for (auto [bar, v] : {std::pair{1, 3}, {2, 1}, {5, 15}, {3, 0}, {4, 0}})
+        ASSERT_EQ(s.check(s.scrollPanel(bar, 0, v)), "");
+    EXPECT_EQ(s.check(s.loadFile(file)), "");
+    // The same from a slot of the unit: shown, nothing sent back, the unit keeps its bytes.
+    EXPECT_EQ(s.check(s.readPreset(4 + kJunkSlot, true)), "");
+    EXPECT_EQ(s.check(s.search(0, 30)), "");
+    EXPECT_EQ(s.check(s.storePreset(3, "ab", true)), "");
+}
+
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+// Long mode: sessions of at most 10 000 steps each (seeds from `seed` on) until `steps`
+// steps or `seconds` have passed, with the figures for the closing note.
+int longMode(long steps, long seconds, std::uint64_t seed) {
+    using Steady = std::chrono::steady_clock;
+    const auto start = Steady::now();
+    const long rssStart = residentKiB();
+    long done = 0, rssWarm = -1;
+    std::size_t frames = 0;
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(Steady::now() - start).count();
+    };
+    while ((steps > 0 && done < steps) || (seconds > 0 && elapsed() < double(seconds))) {
+        const int n = int(std::min(10'000L, steps > 0 ? steps - done : 10'000L));
+        const std::string problem = runSession(seed++, n, false, frames);
+        if (!problem.empty()) {
+            std::printf("FAILED %s\n", problem.c_str());
+            return 1;
+        }
+        done += n;
+        if (rssWarm < 0) rssWarm = residentKiB();
+    }
+    std::printf(
+        "steps %ld in %.1f s: %.0f steps/s, %zu frames; VmRSS start %ld kB, after the "
+        "first session %ld kB, end %ld kB\n",
+        done, elapsed(), double(done) / elapsed(), frames, rssStart, rssWarm, residentKiB());
+    return 0;
+}
+
+}  // namespace
+}  // namespace vx470::test
+
+int main(int argc, char** argv) {
+    long steps = 0, seconds = 0;
+    std::uint64_t seed = 1;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--steps")
+            steps = std::stol(argv[i + 1]);
+        else if (arg == "--seconds")
+            seconds = std::stol(argv[i + 1]);
+        else if (arg == "--seed")
+            seed = std::stoull(argv[i + 1]);
+    }
+    if (steps > 0 || seconds > 0) return vx470::test::longMode(steps, seconds, seed);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
