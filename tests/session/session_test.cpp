@@ -121,6 +121,14 @@ Addr addressOf(const vxsim::Frame& f) {
     }
 }
 
+// Keys as a log shows them: Enter and Backspace spelled out.
+std::string printable(const std::string& keys) {
+    std::string s;
+    for (char k : keys)
+        s += k == Key::Enter ? "\\r" : k == Key::Backspace ? "\\b" : std::string(1, k);
+    return s;
+}
+
 std::string text(const Addrs& addrs) {
     std::string s;
     for (const Addr& a : addrs)
@@ -517,7 +525,7 @@ std::string Session::randomStep() {
         const int box = pick(0, 2);
         const std::string keys = keysFor(box);
         what = "type(" + std::to_string(box) + ", " + std::to_string(box == 2 ? ch : a) + ", \"" +
-               keys + "\")";
+               printable(keys) + "\")";
         e = type(box, box == 2 ? ch : a, keys);
     } else if (kind < 63) {
         what = "clickLink(" + std::to_string(yes) + ")";
@@ -613,12 +621,13 @@ long residentKiB() {
 }
 
 // Long mode: sessions of at most 10 000 steps each (seeds from `seed` on) until `steps`
-// steps or `seconds` have passed, with the figures for the closing note.
+// steps or `seconds` have passed, with the figures for the closing note and, every minute,
+// the resident memory.
 int longMode(long steps, long seconds, std::uint64_t seed) {
     using Steady = std::chrono::steady_clock;
     const auto start = Steady::now();
     const long rssStart = residentKiB();
-    long done = 0, rssWarm = -1;
+    long done = 0, rssWarm = -1, report = 60;
     std::size_t frames = 0;
     const auto elapsed = [&] {
         return std::chrono::duration<double>(Steady::now() - start).count();
@@ -632,6 +641,11 @@ int longMode(long steps, long seconds, std::uint64_t seed) {
         }
         done += n;
         if (rssWarm < 0) rssWarm = residentKiB();
+        if (elapsed() >= double(report)) {
+            std::printf("%5.0f s: %ld steps, VmRSS %ld kB\n", elapsed(), done, residentKiB());
+            std::fflush(stdout);
+            report += 60;
+        }
     }
     std::printf(
         "steps %ld in %.1f s: %.0f steps/s, %zu frames; VmRSS start %ld kB, after the "
