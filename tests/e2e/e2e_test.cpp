@@ -5,6 +5,8 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <ctime>
+#include <filesystem>
 
 #include "core/presets/frm_read.h"
 #include "core/program.h"
@@ -25,12 +27,13 @@ using vxsim::FaultKind;
 constexpr std::size_t kStartupFrames = 45;
 constexpr std::size_t kFirstNameFrame = 18;  // the first name byte of preset 5
 
-// The program started against a unit with presets 5 and 9 and the given faults; a clock
-// factor above 1 shortens the link's time-outs.
+// The program started against a unit with presets 5 and 9 and the given faults, on the port
+// after `portsBefore`; a clock factor above 1 shortens the link's time-outs.
 struct OnPty {
-    explicit OnPty(std::vector<vxsim::Fault> faults, int clockFactor = 1)
+    explicit OnPty(std::vector<vxsim::Fault> faults, int clockFactor = 1,
+                   QStringList portsBefore = {})
         : unit({.userPresets = {5, 9}, .searchInterval = 10ms, .faults = std::move(faults)}),
-          port(QStringList{QString::fromStdString(unit.path())}),
+          port(portsBefore << QString::fromStdString(unit.path())),
           clock(clockFactor) {
         host.directory = dir.path().string();
         program.Start();
@@ -48,6 +51,12 @@ struct OnPty {
         program.frmEq.HScroll20[11].UserSetValue(5);
         EXPECT_EQ(unit.frameCount(), kStartupFrames + resends + 1);
     }
+    void edit() { program.frmEq.HScroll20[11].UserSetValue(5); }
+    void readPreset5() {
+        dialogs.answers = {Answer::Yes};
+        host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(0); };
+        program.mainWindow.Command1[3].UserClick();
+    }
 
     test::TempDir dir;
     test::FakeDialogs dialogs;
@@ -58,6 +67,23 @@ struct OnPty {
     test::ScaledClock clock;
     Program program{Platform{port, clock, dialogs, fileDialogs, host}};
 };
+
+// Descriptors of this process open on `device`, also once the device node is gone.
+int descriptorsOn(const std::string& device) {
+    int n = 0;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code e;
+        const std::string target = std::filesystem::read_symlink(fd.path(), e).string();
+        n += target == device || target == device + " (deleted)";
+    }
+    return n;
+}
+
+std::chrono::duration<double> processorTime() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
 
 TEST(LineFaults, LostShortPaddedOrShiftedRepliesAreRecovered) {
     // A lost reply and a short one are resent (the short reply's bytes count toward the
@@ -74,15 +100,35 @@ TEST(LineFaults, LostShortPaddedOrShiftedRepliesAreRecovered) {
     }
 }
 
-TEST(LineFaults, ALineThatHangsUpDuringAPresetReadNeverBecomesTheImage) {
-    OnPty r({{FaultKind::HangUpAfter, kStartupFrames, 0}});
-    ASSERT_TRUE(r.unit.waitForHangUp(2s));
-    const PresetImage before = r.program.channels.image;
-    r.dialogs.answers = {Answer::Yes};
-    r.host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(0); };
-    EXPECT_THROW(r.program.mainWindow.Command1[3].UserClick(), ProgramEnd);
-    EXPECT_EQ(r.dialogs.shown.back().text, "Time out");
-    EXPECT_EQ(r.program.channels.image, before);
+TEST(LineFaults, AnUnpluggedLineEndsInTimeOutWithoutSpinningAndLeavesNoDescriptor) {
+    // The pty's master closes as a USB adapter goes: the node disappears, reads fail. Between
+    // transactions an edit writes into nothing and a preset read cannot reopen the port; in a
+    // transaction the line goes while the program waits for the reply.
+    const std::tuple<const char*, std::vector<vxsim::Fault>, bool> cases[] = {
+        {"edit after", {{FaultKind::HangUpAfter, kStartupFrames, 0}}, false},
+        {"read after", {{FaultKind::HangUpAfter, kStartupFrames, 0}}, true},
+        {"edit during",
+         {{FaultKind::NoReply, kStartupFrames + 1, 0},
+          {FaultKind::HangUpAfter, kStartupFrames + 1, 0}},
+         false}};
+    for (const auto& [name, faults, read] : cases) {
+        SCOPED_TRACE(name);
+        OnPty r(faults, 20);
+        const std::string device = r.unit.path();
+        ASSERT_TRUE(faults.size() > 1 || r.unit.waitForHangUp(2s));
+        const PresetImage before = r.program.channels.image;
+        const auto wallStart = std::chrono::steady_clock::now();
+        const auto cpuStart = processorTime();
+        testing::internal::CaptureStderr();
+        EXPECT_THROW(read ? r.readPreset5() : r.edit(), ProgramEnd);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // a port gone is no one's fault
+        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
+        // A sanity bound against spinning, not a speed test: the waits sleep.
+        EXPECT_LT(processorTime() - cpuStart, wall / 4 + 50ms) << wall.count() << " s";
+        EXPECT_EQ(r.dialogs.shown.back().text, "Time out");
+        EXPECT_EQ(std::pair(r.port.isOpen(), descriptorsOn(device)), std::pair(false, 0));
+        EXPECT_TRUE(!read || r.program.channels.image == before);
+    }
 }
 
 TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
