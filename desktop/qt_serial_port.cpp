@@ -24,8 +24,8 @@ void reportRefusedOpen(const QString& device) {
     const char* reason = "busy (opened by another program)";
 #ifndef Q_OS_WIN
     // Our own open(2) tells them apart; it opens when only the other program's lock refused.
-    const int fd = ::open(QFile::encodeName(device).constData(),
-                          O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     const int error = fd < 0 ? errno : 0;
     if (fd >= 0) ::close(fd);
     if (error == EACCES || error == EPERM) {

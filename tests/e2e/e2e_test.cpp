@@ -3,10 +3,20 @@
 // user sees of it is left to the black-box tests of the real program.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QProcess>
+#include <QSerialPort>
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <string_view>
 
 #include "core/presets/frm_read.h"
 #include "core/program.h"
@@ -131,6 +141,77 @@ TEST(LineFaults, AnUnpluggedLineEndsInTimeOutWithoutSpinningAndLeavesNoDescripto
     }
 }
 
+TEST(LineFaults, AnotherDeviceInTheUnitsPlaceAnswersWithWhatItSends) {
+    // Replies are taken as they come: an echo is the reply to a 10-byte frame, and two half
+    // replies garbled at 9600 baud make one. A block wants 160 bytes: six echoes are 60 and
+    // the end; two half blocks are one, which the editor shows as far as it can.
+    const std::tuple<vxsim::Peer, std::size_t, bool> cases[] = {{vxsim::Peer::Echo, 1, true},
+                                                                {vxsim::Peer::WrongBaud, 2, false}};
+    for (const auto& [peer, editWrites, readTimesOut] : cases) {
+        SCOPED_TRACE(static_cast<int>(peer));
+        OnPty r({}, 20);
+        r.unit.withUnit([peer](vxsim::Unit& u) { u.setPeer(peer); });
+        r.edit();
+        EXPECT_EQ(r.unit.frameCount(), kStartupFrames + editWrites);
+        if (readTimesOut) {
+            EXPECT_THROW(r.readPreset5(), ProgramEnd);
+        } else {
+            EXPECT_NO_THROW(r.readPreset5());
+        }
+        EXPECT_EQ(r.dialogs.shown.back().text == "Time out", readTimesOut);
+    }
+}
+
+constexpr const char* kAsNobody = "VX470_E2E_AS_NOBODY";
+
+TEST(PortSearch, OtherDevicesAreSkippedAndPortsTheUserCanFixAreNamed) {
+    if (geteuid() == 0) {
+        // Permission bits refuse root nothing: the test runs again as nobody. Root itself
+        // sees a busy port only by the other program's lock.
+        if (getpwnam("nobody") == nullptr) GTEST_SKIP() << "no user nobody to run as";
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(kAsNobody, "1");
+        child.setProcessEnvironment(environment);
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+        ASSERT_TRUE(child.waitForFinished(100'000));
+        const std::string out = child.readAll().toStdString();
+        EXPECT_TRUE(child.exitCode() == 0 && out.find("[  PASSED  ] 1 test.") != out.npos) << out;
+    }
+    // Port 1 is another program's, the user's to fix or another device; the unit is on port 2.
+    // An echo brings the probe back with 0x00, not '[', at byte 3; at 9600 baud the probe's
+    // reply arrives 5 bytes long.
+    using vxsim::Peer;
+    const std::tuple<const char*, Peer, const char*> cases[] = {
+        {"busy", Peer::Unit, "busy (opened by another program)"},
+        {"denied", Peer::Unit, "permission denied (is the user in the dialout group?)"},
+        {"echo", Peer::Echo, ""},
+        {"wrong baud", Peer::WrongBaud, ""}};
+    for (const auto& [name, peer, reason] : cases) {
+        SCOPED_TRACE(name);
+        const std::string_view why = reason;
+        if (why.starts_with("perm") && geteuid() == 0) continue;  // the child's
+        vxsim::PtyServer other({.peer = peer});
+        const std::string device = other.path();
+        QSerialPort holder(QString::fromStdString(device));
+        const bool busy = why.starts_with("busy");
+        ASSERT_TRUE(!busy || holder.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(!why.starts_with("perm") || chmod(device.c_str(), 0) == 0);
+        testing::internal::CaptureStderr();
+        OnPty r({}, 20, {QString::fromStdString(device)});
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  why.empty() ? "" : "vx470: " + device + ": " + reason + "\n");
+        EXPECT_EQ(r.program.link.CommPortNumber, 2);
+        r.expectCleanReadOut(0);
+        EXPECT_EQ(std::tuple(other.frameCount(), descriptorsOn(device)),
+                  std::tuple(why.empty() ? 1u : 0u, busy ? 2 : 1));
+    }
+}
+
 TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
     // From VX470_PORTS: a missing device, an empty entry, not a tty; then number 0 and 4.
     qputenv("VX470_PORTS", "/dev/does-not-exist::/dev/null");
@@ -138,7 +219,9 @@ TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
     qunsetenv("VX470_PORTS");
     EXPECT_EQ(ports, (QStringList{"/dev/does-not-exist", "", "/dev/null"}));
     desktop::QtSerialPort port(ports);
+    const int nulls = descriptorsOn("/dev/null");  // /dev/null opens, then is no tty
     for (int n = 0; n <= 4; ++n) EXPECT_FALSE(port.open(n)) << n;
+    EXPECT_EQ(descriptorsOn("/dev/null"), nulls);
     std::array<std::uint8_t, 4> b{};
     EXPECT_EQ(std::tuple(port.isOpen(), port.bytesWaiting(), port.write(b), port.read(b)),
               std::tuple(false, 0u, false, 0u));
@@ -148,6 +231,15 @@ TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
 }  // namespace vx470
 
 int main(int argc, char** argv) {
+    // Dumpable again after the change of user, or /proc/self and LeakSanitizer stay root's.
+    if (qEnvironmentVariableIsSet(vx470::kAsNobody)) {
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+            setuid(nobody->pw_uid) != 0 || prctl(PR_SET_DUMPABLE, 1) != 0) {
+            std::perror("e2e_tests: cannot become nobody");
+            return 2;
+        }
+    }
     // QSerialPort wants an application object for its notifiers, even when used blocking.
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
