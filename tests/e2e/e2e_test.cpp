@@ -1,5 +1,6 @@
 // The program core and the link with the real serial adapter, against a simulated unit on a
-// pseudo-terminal that misbehaves on purpose; dialogs and the host are scripted. What the
+// pseudo-terminal that misbehaves on purpose, and ports that do (unplugged, busy, refused,
+// another device); dialogs and the host are scripted. What the
 // user sees of it is left to the black-box tests of the real program.
 #include <gtest/gtest.h>
 
@@ -58,7 +59,7 @@ struct OnPty {
         const auto image = unit.runningImage();
         EXPECT_TRUE(std::equal(image.begin(), image.end(), program.channels.image.begin()));
         EXPECT_TRUE(dialogs.shown.empty());
-        program.frmEq.HScroll20[11].UserSetValue(5);
+        edit();
         EXPECT_EQ(unit.frameCount(), kStartupFrames + resends + 1);
     }
     void edit() { program.frmEq.HScroll20[11].UserSetValue(5); }
@@ -231,7 +232,8 @@ TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
 }  // namespace vx470
 
 int main(int argc, char** argv) {
-    // Dumpable again after the change of user, or /proc/self and LeakSanitizer stay root's.
+    // The port search test run again as nobody; dumpable again after the change of user, or
+    // /proc/self and LeakSanitizer stay root's.
     if (qEnvironmentVariableIsSet(vx470::kAsNobody)) {
         const passwd* nobody = getpwnam("nobody");
         if (nobody == nullptr || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
