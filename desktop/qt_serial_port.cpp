@@ -1,11 +1,43 @@
 #include "desktop/qt_serial_port.h"
 
+#include <QFile>
 #include <QSerialPortInfo>
 #include <QtGlobal>
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace vx470::desktop {
+
+namespace {
+
+// Qt calls a port another program holds and one the user may not open both PermissionError.
+// Either is the user's to fix, so standard error names the device and which it was.
+void reportRefusedOpen(const QString& device) {
+    const char* reason = "busy (opened by another program)";
+#ifndef Q_OS_WIN
+    // Our own open(2) tells them apart; it opens when only the other program's lock refused.
+    const int fd =
+        ::open(QFile::encodeName(device).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int error = fd < 0 ? errno : 0;
+    if (fd >= 0) ::close(fd);
+    if (error == EACCES || error == EPERM) {
+        reason = "permission denied (is the user in the dialout group?)";
+    } else if (error != 0 && error != EBUSY) {
+        return;  // gone meanwhile, or nothing the user can do about it
+    }
+#endif
+    std::fprintf(stderr, "vx470: %s: %s\n", QFile::encodeName(device).constData(), reason);
+}
+
+}  // namespace
 
 QtSerialPort::QtSerialPort(QStringList devices) : devices_(std::move(devices)) {
     // A line that hangs up keeps waking the event loop (a message box's too) with a read
@@ -61,15 +93,16 @@ bool QtSerialPort::open(int number) {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     port_.setReadBufferSize(static_cast<qint64>(inBufferSize_));
+    // A failed open leaves no descriptor: Qt closes it when the set-up after open(2) fails.
     if (!port_.open(QIODevice::ReadWrite)) {
+        if (port_.error() == QSerialPort::PermissionError) reportRefusedOpen(device);
         port_.clearError();
         return false;
     }
     ++opened_;
     // Bytes the unit sent before we opened are not an answer to anything of ours.
     port_.clear(QSerialPort::Input);
-    port_.clearError();
-    return true;
+    return !takeError();
 }
 
 void QtSerialPort::close() {

@@ -77,6 +77,11 @@ Unit:
   --paced                 emulate 4800 baud: 1/480 s per byte in both directions
   --log                   print every received frame in hex to stderr
 
+Another device in the unit's place:
+  --echo                  send every byte straight back, execute nothing
+  --wrong-baud            reply at 9600 baud: the host reads each reply garbled and
+                          half as long
+
 Faults (N is the 1-based number of a received frame, acknowledgements
 included; N = 0 means every frame):
   --silent                never send anything (a unit that opens but never answers)
@@ -159,6 +164,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             ok = flag();
         } else if (name == "--paced") {
             config.paced = true;
+            ok = flag();
+        } else if (name == "--echo" || name == "--wrong-baud") {
+            config.peer = name == "--echo" ? Peer::Echo : Peer::WrongBaud;
             ok = flag();
         } else if (name == "--log") {
             result.options.log = true;

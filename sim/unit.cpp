@@ -42,13 +42,36 @@ std::vector<std::uint8_t> plainReply(const Frame& f, std::uint8_t byte6) {
     return {kStart, kMarker, f[2], kMarker, f[3], f[4], byte6, f[7], f[8], kEnd};
 }
 
+// What a receiver makes of `sent`, sent back to back at twice its baud rate: every one of its
+// bit times spans two sent bits. A character whose stop bit reads 0 arrives as 0, as a
+// framing error does on a tty without PARMRK.
+std::vector<std::uint8_t> readAtHalfRate(const std::vector<std::uint8_t>& sent) {
+    const std::size_t bits = sent.size() * 10;
+    // Start bit 0, 8 data bits from the lowest, stop bit 1; the idle line is 1.
+    auto level = [&](std::size_t k) -> unsigned {
+        if (k >= bits) return 1;
+        const std::size_t bit = k % 10;
+        return bit == 0 ? 0 : bit == 9 ? 1 : (sent[k / 10] >> (bit - 1)) & 1u;
+    };
+    std::vector<std::uint8_t> got;
+    for (std::size_t k = 0; k < bits; ++k) {
+        if (level(k) != 0 || (k > 0 && level(k - 1) == 0)) continue;  // no falling edge
+        unsigned value = 0;
+        for (unsigned i = 0; i < 8; ++i) value |= level(k + 2 * i + 3) << i;  // mid-bit samples
+        got.push_back(level(k + 19) == 1 ? static_cast<std::uint8_t>(value) : 0);
+        k += 19;
+    }
+    return got;
+}
+
 }  // namespace
 
 Unit::Unit(const Config& config)
     : interval_(config.searchInterval),
       searchRng_(config.seed),
       junkRng_(config.seed ^ 0x5A5A5A5A5A5A5A5AULL),
-      paced_(config.paced) {
+      paced_(config.paced),
+      peer_(config.peer) {
     memory_.fill(0xFF);
     for (std::size_t p = 0; p < kFixedPresets; ++p) {
         fixed_[p] = fixedPreset(p);
@@ -94,6 +117,9 @@ void Unit::receive(std::span<const std::uint8_t> bytes, TimePoint now) {
             at = (lastInput_ ? std::max(now, *lastInput_) : now) + kByteTime;
         }
         lastInput_ = at;
+        if (peer_ == Peer::Echo) {
+            send({b}, at);
+        }
 
         // Resynchronise: a frame is F0 5B at its start and F7 ten bytes on; anything else
         // in front of the next F0 5B is junk.
@@ -173,6 +199,9 @@ void Unit::checkLineEnd() {
 
 void Unit::handleFrame(const Frame& frame, TimePoint at) {
     frames_.push_back(frame);
+    if (peer_ == Peer::Echo) {
+        return;  // frames are still told apart, so that the host's writes can be counted
+    }
     const std::size_t number = frames_.size();
     bool searchStarted = false;
     const std::optional<Bytes> reply = execute(frame, searchStarted);
@@ -208,6 +237,9 @@ void Unit::handleFrame(const Frame& frame, TimePoint at) {
                 const Bytes bytes = junk(f.amount);
                 wire.insert(wire.end(), bytes.begin(), bytes.end());
             }
+        }
+        if (peer_ == Peer::WrongBaud) {
+            wire = readAtHalfRate(wire);
         }
         if (!wire.empty()) {
             replyEnd = send(wire, at + delay);

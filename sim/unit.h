@@ -41,12 +41,20 @@ struct Fault {
     std::size_t amount = 0;  // bytes, or milliseconds for Delay
 };
 
+// What answers on the line: the unit, or a device that is not one.
+enum class Peer {
+    Unit,
+    Echo,       // every byte comes straight back; nothing is executed
+    WrongBaud,  // replies leave at 9600 baud: a host at 4800 reads them garbled, half as long
+};
+
 struct Config {
     std::vector<int> userPresets{};  // as the user numbers them, 5..20
     std::uint64_t seed = 1;
     std::chrono::milliseconds searchInterval{700};
     bool paced = false;  // emulate 4800 baud on both directions
     std::vector<Fault> faults{};
+    Peer peer = Peer::Unit;
 };
 
 class Unit {
@@ -56,6 +64,8 @@ class Unit {
 
     void addFault(const Fault& fault);
     void setPaced(bool paced) { paced_ = paced; }
+    // Another device in the unit's place from now on (a cable moved to it, say).
+    void setPeer(Peer peer) { peer_ = peer; }
 
     // Bytes from the host, arrived at `now`.
     void receive(std::span<const std::uint8_t> bytes, TimePoint now);
@@ -122,6 +132,7 @@ class Unit {
     std::uint64_t searchRng_;
     std::uint64_t junkRng_;
     bool paced_ = false;
+    Peer peer_ = Peer::Unit;
     bool dead_ = false;
     bool hangUp_ = false;
 };

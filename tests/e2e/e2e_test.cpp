@@ -1,10 +1,23 @@
 // The program core and the link with the real serial adapter, against a simulated unit on a
-// pseudo-terminal that misbehaves on purpose; dialogs and the host are scripted. What the
+// pseudo-terminal that misbehaves on purpose, and ports that do (unplugged, busy, refused,
+// another device); dialogs and the host are scripted. What the
 // user sees of it is left to the black-box tests of the real program.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <pwd.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QProcess>
+#include <QSerialPort>
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <string_view>
 
 #include "core/presets/frm_read.h"
 #include "core/program.h"
@@ -25,12 +38,13 @@ using vxsim::FaultKind;
 constexpr std::size_t kStartupFrames = 45;
 constexpr std::size_t kFirstNameFrame = 18;  // the first name byte of preset 5
 
-// The program started against a unit with presets 5 and 9 and the given faults; a clock
-// factor above 1 shortens the link's time-outs.
+// The program started against a unit with presets 5 and 9 and the given faults, on the port
+// after `portsBefore`; a clock factor above 1 shortens the link's time-outs.
 struct OnPty {
-    explicit OnPty(std::vector<vxsim::Fault> faults, int clockFactor = 1)
+    explicit OnPty(std::vector<vxsim::Fault> faults, int clockFactor = 1,
+                   QStringList portsBefore = {})
         : unit({.userPresets = {5, 9}, .searchInterval = 10ms, .faults = std::move(faults)}),
-          port(QStringList{QString::fromStdString(unit.path())}),
+          port(portsBefore << QString::fromStdString(unit.path())),
           clock(clockFactor) {
         host.directory = dir.path().string();
         program.Start();
@@ -45,8 +59,14 @@ struct OnPty {
         const auto image = unit.runningImage();
         EXPECT_TRUE(std::equal(image.begin(), image.end(), program.channels.image.begin()));
         EXPECT_TRUE(dialogs.shown.empty());
-        program.frmEq.HScroll20[11].UserSetValue(5);
+        edit();
         EXPECT_EQ(unit.frameCount(), kStartupFrames + resends + 1);
+    }
+    void edit() { program.frmEq.HScroll20[11].UserSetValue(5); }
+    void readPreset5() {
+        dialogs.answers = {Answer::Yes};
+        host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(0); };
+        program.mainWindow.Command1[3].UserClick();
     }
 
     test::TempDir dir;
@@ -58,6 +78,23 @@ struct OnPty {
     test::ScaledClock clock;
     Program program{Platform{port, clock, dialogs, fileDialogs, host}};
 };
+
+// Descriptors of this process open on `device`, also once the device node is gone.
+int descriptorsOn(const std::string& device) {
+    int n = 0;
+    for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code e;
+        const std::string target = std::filesystem::read_symlink(fd.path(), e).string();
+        n += target == device || target == device + " (deleted)";
+    }
+    return n;
+}
+
+std::chrono::duration<double> processorTime() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+}
 
 TEST(LineFaults, LostShortPaddedOrShiftedRepliesAreRecovered) {
     // A lost reply and a short one are resent (the short reply's bytes count toward the
@@ -74,15 +111,106 @@ TEST(LineFaults, LostShortPaddedOrShiftedRepliesAreRecovered) {
     }
 }
 
-TEST(LineFaults, ALineThatHangsUpDuringAPresetReadNeverBecomesTheImage) {
-    OnPty r({{FaultKind::HangUpAfter, kStartupFrames, 0}});
-    ASSERT_TRUE(r.unit.waitForHangUp(2s));
-    const PresetImage before = r.program.channels.image;
-    r.dialogs.answers = {Answer::Yes};
-    r.host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(0); };
-    EXPECT_THROW(r.program.mainWindow.Command1[3].UserClick(), ProgramEnd);
-    EXPECT_EQ(r.dialogs.shown.back().text, "Time out");
-    EXPECT_EQ(r.program.channels.image, before);
+TEST(LineFaults, AnUnpluggedLineEndsInTimeOutWithoutSpinningAndLeavesNoDescriptor) {
+    // The pty's master closes as a USB adapter goes: the node disappears, reads fail. Between
+    // transactions an edit writes into nothing and a preset read cannot reopen the port; in a
+    // transaction the line goes while the program waits for the reply.
+    const std::tuple<const char*, std::vector<vxsim::Fault>, bool> cases[] = {
+        {"edit after", {{FaultKind::HangUpAfter, kStartupFrames, 0}}, false},
+        {"read after", {{FaultKind::HangUpAfter, kStartupFrames, 0}}, true},
+        {"edit during",
+         {{FaultKind::NoReply, kStartupFrames + 1, 0},
+          {FaultKind::HangUpAfter, kStartupFrames + 1, 0}},
+         false}};
+    for (const auto& [name, faults, read] : cases) {
+        SCOPED_TRACE(name);
+        OnPty r(faults, 20);
+        const std::string device = r.unit.path();
+        ASSERT_TRUE(faults.size() > 1 || r.unit.waitForHangUp(2s));
+        const PresetImage before = r.program.channels.image;
+        const auto wallStart = std::chrono::steady_clock::now();
+        const auto cpuStart = processorTime();
+        testing::internal::CaptureStderr();
+        EXPECT_THROW(read ? r.readPreset5() : r.edit(), ProgramEnd);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // a port gone is no one's fault
+        const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
+        // A sanity bound against spinning, not a speed test: the waits sleep.
+        EXPECT_LT(processorTime() - cpuStart, wall / 4 + 50ms) << wall.count() << " s";
+        EXPECT_EQ(r.dialogs.shown.back().text, "Time out");
+        EXPECT_EQ(std::pair(r.port.isOpen(), descriptorsOn(device)), std::pair(false, 0));
+        EXPECT_TRUE(!read || r.program.channels.image == before);
+    }
+}
+
+TEST(LineFaults, AnotherDeviceInTheUnitsPlaceAnswersWithWhatItSends) {
+    // Replies are taken as they come: an echo is the reply to a 10-byte frame, and two half
+    // replies garbled at 9600 baud make one. A block wants 160 bytes: six echoes are 60 and
+    // the end; two half blocks are one, which the editor shows as far as it can.
+    const std::tuple<vxsim::Peer, std::size_t, bool> cases[] = {{vxsim::Peer::Echo, 1, true},
+                                                                {vxsim::Peer::WrongBaud, 2, false}};
+    for (const auto& [peer, editWrites, readTimesOut] : cases) {
+        SCOPED_TRACE(static_cast<int>(peer));
+        OnPty r({}, 20);
+        r.unit.withUnit([peer](vxsim::Unit& u) { u.setPeer(peer); });
+        r.edit();
+        EXPECT_EQ(r.unit.frameCount(), kStartupFrames + editWrites);
+        if (readTimesOut) {
+            EXPECT_THROW(r.readPreset5(), ProgramEnd);
+        } else {
+            EXPECT_NO_THROW(r.readPreset5());
+        }
+        EXPECT_EQ(r.dialogs.shown.back().text == "Time out", readTimesOut);
+    }
+}
+
+constexpr const char* kAsNobody = "VX470_E2E_AS_NOBODY";
+
+TEST(PortSearch, OtherDevicesAreSkippedAndPortsTheUserCanFixAreNamed) {
+    if (geteuid() == 0) {
+        // Permission bits refuse root nothing: the test runs again as nobody. Root itself
+        // sees a busy port only by the other program's lock.
+        if (getpwnam("nobody") == nullptr) GTEST_SKIP() << "no user nobody to run as";
+        const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+        QProcess child;
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(kAsNobody, "1");
+        child.setProcessEnvironment(environment);
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--gtest_filter=%1.%2").arg(test->test_suite_name(), test->name())});
+        ASSERT_TRUE(child.waitForFinished(100'000));
+        const std::string out = child.readAll().toStdString();
+        EXPECT_TRUE(child.exitCode() == 0 && out.find("[  PASSED  ] 1 test.") != out.npos) << out;
+    }
+    // Port 1 is another program's, the user's to fix or another device; the unit is on port 2.
+    // An echo brings the probe back with 0x00, not '[', at byte 3; at 9600 baud the probe's
+    // reply arrives 5 bytes long.
+    using vxsim::Peer;
+    const std::tuple<const char*, Peer, const char*> cases[] = {
+        {"busy", Peer::Unit, "busy (opened by another program)"},
+        {"denied", Peer::Unit, "permission denied (is the user in the dialout group?)"},
+        {"echo", Peer::Echo, ""},
+        {"wrong baud", Peer::WrongBaud, ""}};
+    for (const auto& [name, peer, reason] : cases) {
+        SCOPED_TRACE(name);
+        const std::string_view why = reason;
+        if (why.starts_with("perm") && geteuid() == 0) continue;  // the child's
+        vxsim::PtyServer other({.peer = peer});
+        const std::string device = other.path();
+        QSerialPort holder(QString::fromStdString(device));
+        const bool busy = why.starts_with("busy");
+        ASSERT_TRUE(!busy || holder.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(!why.starts_with("perm") || chmod(device.c_str(), 0) == 0);
+        testing::internal::CaptureStderr();
+        OnPty r({}, 20, {QString::fromStdString(device)});
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  why.empty() ? "" : "vx470: " + device + ": " + reason + "\n");
+        EXPECT_EQ(r.program.link.CommPortNumber, 2);
+        r.expectCleanReadOut(0);
+        EXPECT_EQ(std::tuple(other.frameCount(), descriptorsOn(device)),
+                  std::tuple(why.empty() ? 1u : 0u, busy ? 2 : 1));
+    }
 }
 
 TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
@@ -92,7 +220,9 @@ TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
     qunsetenv("VX470_PORTS");
     EXPECT_EQ(ports, (QStringList{"/dev/does-not-exist", "", "/dev/null"}));
     desktop::QtSerialPort port(ports);
+    const int nulls = descriptorsOn("/dev/null");  // /dev/null opens, then is no tty
     for (int n = 0; n <= 4; ++n) EXPECT_FALSE(port.open(n)) << n;
+    EXPECT_EQ(descriptorsOn("/dev/null"), nulls);
     std::array<std::uint8_t, 4> b{};
     EXPECT_EQ(std::tuple(port.isOpen(), port.bytesWaiting(), port.write(b), port.read(b)),
               std::tuple(false, 0u, false, 0u));
@@ -102,6 +232,16 @@ TEST(QtSerialPortOpen, PortsThatCannotBeOpenedFailQuietly) {
 }  // namespace vx470
 
 int main(int argc, char** argv) {
+    // The port search test run again as nobody; dumpable again after the change of user, or
+    // /proc/self and LeakSanitizer stay root's.
+    if (qEnvironmentVariableIsSet(vx470::kAsNobody)) {
+        const passwd* nobody = getpwnam("nobody");
+        if (nobody == nullptr || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 ||
+            setuid(nobody->pw_uid) != 0 || prctl(PR_SET_DUMPABLE, 1) != 0) {
+            std::perror("e2e_tests: cannot become nobody");
+            return 2;
+        }
+    }
     // QSerialPort wants an application object for its notifiers, even when used blocking.
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -101,6 +101,16 @@ TEST(Unit, EachFaultShapesTheReplyToItsFrame) {
     EXPECT_EQ(b.advance(350ms).at(0), 0xFE);
 }
 
+TEST(Unit, AnotherDeviceEchoesOrAnswersAtTwiceTheBaudRate) {
+    const Frame read = frame({16, 0, 48});
+    Bench echo(Config{.peer = Peer::Echo});
+    EXPECT_EQ(echo.send(read), bytes(read));
+    // The probe's reply at 9600 baud, as a 4800-baud host reads it: 5 bytes, none in place.
+    Bench fast(parseOptions({"--wrong-baud"}).options.config);
+    EXPECT_EQ(fast.send(frame({0})), (Bytes{0xDE, 0xD8, 0x08, 0x08, 0xF8}));
+    EXPECT_EQ(parseOptions({"--echo"}).options.config.peer, Peer::Echo);
+}
+
 TEST(Unit, PacedBytesTravelAt4800BaudAndOptionsReachTheConfig) {
     using Seconds = std::chrono::duration<double>;
     Bench b(Config{.paced = true});
