@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr int kMaxOperations = 48;
     enum class Operation { SendFrame, ReadImageBlock, ProbeDevice };
     FuzzInput in{data, size};
-    test::FakePlatform f;
-    Link link(f.port, f.clock, f.dialogs);
+    FuzzProgram& fp = FuzzProgram::Fresh();
+    test::FakePlatform& f = fp.fakes;
+    Link& link = fp.program.link;
     link.CommPortNumber = 1;
     link.OpenCommPort();
     link.ReopenWithBufferSize(kReplySize);

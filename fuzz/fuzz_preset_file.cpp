@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path path = WriteScratchFile("fuzz.Fbk", data, size);
     PresetImage image = ImageWithAutomaticNotches(3, 5);
     image[44] = 30;  // the channels differ: linking copies Left to Right
-    FuzzProgram fp(image);
+    FuzzProgram& fp = FuzzProgram::WithImage(image);
     Program& program = fp.program;
     fp.link();
 

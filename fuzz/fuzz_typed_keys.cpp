@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr int kMaxSegments = 32;
     FuzzInput in{data, size};
     const std::uint8_t setup = in.byte(), counts = in.byte();
-    FuzzProgram fp(ImageWithAutomaticNotches(1 + counts % 12, 1 + counts / 12 % 12));
+    FuzzProgram& fp =
+        FuzzProgram::WithImage(ImageWithAutomaticNotches(1 + counts % 12, 1 + counts / 12 % 12));
     if ((setup & 1) != 0) fp.link();
 
     const PresetImage& im = fp.program.channels.image;
