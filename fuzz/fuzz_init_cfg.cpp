@@ -10,7 +10,7 @@
 using namespace vx470;
 using namespace vx470::fuzz;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     const std::filesystem::path config = WriteScratchFile("init.cfg", data, size);
     FuzzProgram& fp = FuzzProgram::Fresh();
     test::FakePlatform& fakes = fp.fakes;

@@ -13,7 +13,7 @@
 using namespace vx470;
 using namespace vx470::fuzz;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr int kMaxOperations = 48;
     enum class Operation { SendFrame, ReadImageBlock, ProbeDevice };
     FuzzInput in{data, size};

@@ -47,7 +47,7 @@ static PresetImage clampedImage(const std::uint8_t* file) {
     return image;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     const std::filesystem::path path = WriteScratchFile("fuzz.Fbk", data, size);
     PresetImage image = ImageWithAutomaticNotches(3, 5);
     image[44] = 30;  // the channels differ: linking copies Left to Right

@@ -116,8 +116,12 @@ void FuzzProgram::restore() {
     p.IgnoreControlEvents = false;
 }
 
+void ReleaseInput() {
+    if (last != nullptr && !newPrograms) last->restore();
+}
+
 std::string LastProgramState() {
-    Require(last != nullptr, "no program was handed out");
+    if (last == nullptr) return {};
     FuzzProgram& fp = *last;
     const Program& p = fp.program;
     const FrmEq& eq = p.frmEq;
@@ -296,3 +300,9 @@ std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8
 }
 
 }  // namespace vx470::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    vx470::fuzz::FuzzOneInput(data, size);
+    vx470::fuzz::ReleaseInput();
+    return 0;
+}

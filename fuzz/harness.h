@@ -30,6 +30,12 @@ struct FuzzInput {
     Bytes bytes(std::size_t n);
 };
 
+// What each target defines: one run on the fuzzer's bytes. LLVMFuzzerTestOneInput runs it
+// and then lets go of what the run left in the shared program, so that a run frees what it
+// allocates and libFuzzer's leak check sees only real leaks.
+int FuzzOneInput(const std::uint8_t* data, std::size_t size);
+void ReleaseInput();
+
 // Prints `what` and aborts when `ok` is false.
 void Require(bool ok, const std::string& what);
 
@@ -63,9 +69,11 @@ class FuzzProgram {
     Program program{
         Platform{fakes.port, fakes.clock, fakes.dialogs, fakes.fileDialogs, fakes.host}};
 
+    // Brings back everything an input can reach to how a new program has it.
+    void restore();
+
   private:
     FuzzProgram();
-    void restore();
     // What a new program's forms show where the editor's start does not set it.
     std::string label7_, label8_;
 };
@@ -73,7 +81,7 @@ class FuzzProgram {
 // For the corpus replay: Fresh() and WithImage() hand out a program built for the input
 // instead of the shared one, so that both can be compared.
 void UseNewPrograms(bool on);
-// Everything an input can observe of the program last handed out (controls, image, model,
+// Everything an input can observe of the program last handed out, if any (controls, image, model,
 // flags, frames written, boxes shown, the unit's memory), as text.
 std::string LastProgramState();
 

@@ -9,8 +9,6 @@
 
 #include "fuzz/harness.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     std::vector<fs::path> inputs;
@@ -31,8 +29,9 @@ int main(int argc, char** argv) {
         std::string state[2];
         for (bool fresh : {true, false}) {
             vx470::fuzz::UseNewPrograms(fresh);
-            LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+            vx470::fuzz::FuzzOneInput(bytes.data(), bytes.size());
             state[fresh] = vx470::fuzz::LastProgramState();
+            vx470::fuzz::ReleaseInput();
         }
         vx470::fuzz::Require(state[0] == state[1],
                              "the shared program ends otherwise than a new one:\n" + state[1] +
