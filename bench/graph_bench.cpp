@@ -26,7 +26,7 @@ void BM_DrawNotchResponse(benchmark::State& state) {
     for (auto _ : state) {
         model.NotchGainDb[5] = -static_cast<double>(step++ % 46);
         graph.DrawNotchResponse(5);
-        benchmark::DoNotOptimize(graph.Picture1[0].Bits());
+        benchmark::DoNotOptimize(graph.Picture1(0).Bits());
         benchmark::ClobberMemory();
     }
 }
@@ -38,7 +38,7 @@ void BM_RedrawAllResponses(benchmark::State& state) {
     for (int n = 0; n < kNotches; ++n) graph.DrawNotchResponse(n);
     for (auto _ : state) {
         graph.RedrawAllResponses();
-        benchmark::DoNotOptimize(graph.Picture1[1].Bits());
+        benchmark::DoNotOptimize(graph.Picture1(1).Bits());
         benchmark::ClobberMemory();
     }
 }

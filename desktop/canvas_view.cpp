@@ -5,29 +5,29 @@
 
 namespace vx470::desktop {
 
-CanvasView::CanvasView(const Canvas& canvas, QWidget* parent)
-    : QWidget(parent), canvas_(canvas), painted_(canvas.Revision()) {
+CanvasView::CanvasView(const ResponseGraph& graph, int channel, QWidget* parent)
+    : QWidget(parent), graph_(graph), channel_(channel), painted_(canvas().Revision()) {
     setFixedSize(Canvas::Width, Canvas::Height);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CanvasView::FollowCanvas() {
-    if (canvas_.Revision() != painted_) update();
+    if (canvas().Revision() != painted_) update();
 }
 
 QImage CanvasView::Image() const {
     // 0xFFRRGGBB words are exactly RGB32; wrap them, then detach.
-    return QImage(reinterpret_cast<const uchar*>(canvas_.Bits()), Canvas::Width, Canvas::Height,
+    return QImage(reinterpret_cast<const uchar*>(canvas().Bits()), Canvas::Width, Canvas::Height,
                   Canvas::Width * 4, QImage::Format_RGB32)
         .copy();
 }
 
 void CanvasView::paintEvent(QPaintEvent* event) {
-    const QImage pixels(reinterpret_cast<const uchar*>(canvas_.Bits()), Canvas::Width,
+    const QImage pixels(reinterpret_cast<const uchar*>(canvas().Bits()), Canvas::Width,
                         Canvas::Height, Canvas::Width * 4, QImage::Format_RGB32);
     QPainter painter(this);
     painter.drawImage(event->rect(), pixels, event->rect());
-    painted_ = canvas_.Revision();
+    painted_ = canvas().Revision();
 }
 
 }  // namespace vx470::desktop

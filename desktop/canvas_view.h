@@ -4,16 +4,17 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "core/graph/canvas.h"
+#include "core/graph/response_graph.h"
 
 namespace vx470::desktop {
 
-// Shows a graph canvas 1:1. The program draws on the canvas without telling anyone, so the
-// window calls FollowCanvas when the program may have drawn (after each entry) and the view
-// repaints only when the canvas has actually changed.
+// Shows a channel's graph canvas 1:1. The program draws on the canvas without telling anyone,
+// so the window calls FollowCanvas when the program may have drawn (after each entry) and the
+// view repaints only when the canvas has actually changed. The graph draws when its canvas
+// is read, so the view reads it through the graph every time.
 class CanvasView final : public QWidget {
   public:
-    explicit CanvasView(const Canvas& canvas, QWidget* parent = nullptr);
+    CanvasView(const ResponseGraph& graph, int channel, QWidget* parent = nullptr);
 
     void FollowCanvas();
     // The canvas's pixels as they are now, sharing nothing with it.
@@ -25,7 +26,10 @@ class CanvasView final : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    const Canvas& canvas_;
+    const Canvas& canvas() const { return graph_.Picture1(channel_); }
+
+    const ResponseGraph& graph_;
+    int channel_;
     std::uint64_t painted_;
 };
 

@@ -245,7 +245,7 @@ QWidget* EditorWindow::buildGraph(int ch) {
     // The +10 dB label is centred on row 0, so half a line of room above the canvas.
     const int lineHeight = frame->fontMetrics().height();
     const int top = (lineHeight + 1) / 2;
-    auto* canvas = new CanvasView(program_.graph.Picture1[at(ch)], frame);
+    auto* canvas = new CanvasView(program_.graph, ch, frame);
     canvas->setObjectName(QStringLiteral("Picture1(%1)").arg(ch));
     canvas->setAccessibleName(channelName(ch) + QStringLiteral(" response curve"));
     canvas->move(0, top);

@@ -24,11 +24,12 @@ static void applyReport(const Bytes& report, PresetImage& image) {
                     image.begin() + static_cast<long>(r + NotchRecord::FreqHigh));
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr int kMaxChunks = 256;
     FuzzInput in{data, size};
     const std::uint8_t setup = in.byte(), counts = in.byte();
-    FuzzProgram fp(ImageWithAutomaticNotches(1 + counts % 12, 1 + counts / 12 % 12));
+    FuzzProgram& fp =
+        FuzzProgram::WithImage(ImageWithAutomaticNotches(1 + counts % 12, 1 + counts / 12 % 12));
     Program& program = fp.program;
     test::FakeSerialPort& port = fp.fakes.port;
     if ((setup & 4) != 0) fp.link();

@@ -10,14 +10,14 @@
 using namespace vx470;
 using namespace vx470::fuzz;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     const std::filesystem::path config = WriteScratchFile("init.cfg", data, size);
-    test::FakePlatform fakes;
+    FuzzProgram& fp = FuzzProgram::Fresh();
+    test::FakePlatform& fakes = fp.fakes;
+    Program& program = fp.program;
     fakes.host.directory = ScratchDir().string();
     fakes.port.openable = {1, 7, 35};
     fakes.dialogs.answers = {Answer::Yes};
-    Program program(
-        Platform{fakes.port, fakes.clock, fakes.dialogs, fakes.fileDialogs, fakes.host});
     program.Start();
     program.OnTimer(TimerId::Splash);
 

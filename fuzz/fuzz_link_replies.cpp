@@ -13,12 +13,13 @@
 using namespace vx470;
 using namespace vx470::fuzz;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr int kMaxOperations = 48;
     enum class Operation { SendFrame, ReadImageBlock, ProbeDevice };
     FuzzInput in{data, size};
-    test::FakePlatform f;
-    Link link(f.port, f.clock, f.dialogs);
+    FuzzProgram& fp = FuzzProgram::Fresh();
+    test::FakePlatform& f = fp.fakes;
+    Link& link = fp.program.link;
     link.CommPortNumber = 1;
     link.OpenCommPort();
     link.ReopenWithBufferSize(kReplySize);

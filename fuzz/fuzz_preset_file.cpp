@@ -10,11 +10,11 @@ using namespace vx470::fuzz;
 using vx470::test::ClampedImage;
 using vx470::test::ClampedRow;
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     const std::filesystem::path path = WriteScratchFile("fuzz.Fbk", data, size);
     PresetImage image = ImageWithAutomaticNotches(3, 5);
     image[44] = 30;  // the channels differ: linking copies Left to Right
-    FuzzProgram fp(image);
+    FuzzProgram& fp = FuzzProgram::WithImage(image);
     Program& program = fp.program;
     fp.link();
 

@@ -54,11 +54,12 @@ static void store(FuzzProgram& fp, int k, const Bytes& keys) {
     Require(sent == centred, "the store wrote \"" + sent + "\", not the centred name");
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr int kMaxSegments = 32;
     FuzzInput in{data, size};
     const std::uint8_t setup = in.byte(), counts = in.byte();
-    FuzzProgram fp(ImageWithAutomaticNotches(1 + counts % 12, 1 + counts / 12 % 12));
+    FuzzProgram& fp =
+        FuzzProgram::WithImage(ImageWithAutomaticNotches(1 + counts % 12, 1 + counts / 12 % 12));
     if ((setup & 1) != 0) fp.link();
 
     const PresetImage& im = fp.program.channels.image;

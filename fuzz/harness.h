@@ -31,14 +31,26 @@ struct FuzzInput {
     Bytes bytes(std::size_t n);
 };
 
+// What each target defines: one run on the fuzzer's bytes. LLVMFuzzerTestOneInput runs it
+// and then lets go of what the run left in the shared program, so that a run frees what it
+// allocates and libFuzzer's leak check sees only real leaks.
+int FuzzOneInput(const std::uint8_t* data, std::size_t size);
+void ReleaseInput();
+
 // Prints `what` and aborts when `ok` is false.
 void Require(bool ok, const std::string& what);
 
-// A program on fakes with its port open on 1, a unit that answers every frame with ten bytes
-// (not the acknowledgements of its reports), and `image` in the editor as the start-up puts
-// it there: nothing sent.
-struct FuzzProgram {
-    explicit FuzzProgram(const PresetImage& image);
+// The program of this process on fakes, built once: every input starts with Fresh() or
+// WithImage(), which bring back everything an input can reach to how a new program has it,
+// so what an input does never depends on the inputs before it.
+class FuzzProgram {
+  public:
+    // As built: nothing started, the port closed.
+    static FuzzProgram& Fresh();
+    // The port open on 1, a unit that answers every frame with ten bytes (not the
+    // acknowledgements of its reports), and `image` in the editor as the start-up puts it
+    // there: nothing sent.
+    static FuzzProgram& WithImage(const PresetImage& image);
 
     // The frames that `action` sends.
     template <typename F>
@@ -57,7 +69,22 @@ struct FuzzProgram {
     test::MiniUnit unit;
     Program program{
         Platform{fakes.port, fakes.clock, fakes.dialogs, fakes.fileDialogs, fakes.host}};
+
+    // Brings back everything an input can reach to how a new program has it.
+    void restore();
+
+  private:
+    FuzzProgram();
+    // What a new program's forms show where the editor's start does not set it.
+    std::string label7_, label8_;
 };
+
+// For the corpus replay: Fresh() and WithImage() hand out a program built for the input
+// instead of the shared one, so that both can be compared.
+void UseNewPrograms(bool on);
+// Everything an input can observe of the program last handed out, if any (controls, image, model,
+// flags, frames written, boxes shown, the unit's memory), as text.
+std::string LastProgramState();
 
 // The default image with `autoLeft` and `autoRight` automatic notches.
 PresetImage ImageWithAutomaticNotches(int autoLeft, int autoRight);

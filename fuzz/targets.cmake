@@ -6,4 +6,5 @@ set(VX470_FUZZ_TARGETS
   fuzz_preset_file
   fuzz_init_cfg
   fuzz_typed_keys
+  fuzz_sim_commands
 )

@@ -89,7 +89,7 @@ const std::vector<std::uint32_t>& Canvas::background() {
     return image;
 }
 
-Canvas::Canvas() : pixels_(background()) {}
+Canvas::Canvas() = default;
 
 void Canvas::Clear() {
     if (dirtyTop_ <= dirtyBottom_) {
@@ -112,6 +112,7 @@ void Canvas::LineTo(int x, int y) {
     x = limitCoordinate(x);
     y = limitCoordinate(y);
     const std::int64_t dx = std::int64_t{x} - x_, dy = std::int64_t{y} - y_;
+    if (pixels_.empty()) pixels_ = background();
     auto put = [this](std::int64_t px, std::int64_t py) {
         const auto row = static_cast<int>(py);
         pixels_[static_cast<std::size_t>(row * Width + px)] = pen_;
@@ -131,7 +132,7 @@ void Canvas::LineTo(int x, int y) {
 
 Canvas::Rgb Canvas::Pixel(int x, int y) const {
     if (x < 0 || x >= Width || y < 0 || y >= Height) return Paper;
-    return unpack(pixels_[static_cast<std::size_t>(y) * Width + static_cast<std::size_t>(x)]);
+    return unpack(pixels()[static_cast<std::size_t>(y) * Width + static_cast<std::size_t>(x)]);
 }
 
 }  // namespace vx470

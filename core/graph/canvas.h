@@ -35,7 +35,7 @@ class Canvas {
     // Paper for a point outside the surface.
     Rgb Pixel(int x, int y) const;
     // Width x Height pixels, row by row from the top, each 0xFFRRGGBB.
-    const std::uint32_t* Bits() const { return pixels_.data(); }
+    const std::uint32_t* Bits() const { return pixels().data(); }
     // Changes whenever the pixels may have changed, so a view knows when to repaint.
     std::uint64_t Revision() const { return revision_; }
 
@@ -48,7 +48,11 @@ class Canvas {
                 static_cast<std::uint8_t>(p)};
     }
     static const std::vector<std::uint32_t>& background();
+    const std::vector<std::uint32_t>& pixels() const {
+        return pixels_.empty() ? background() : pixels_;
+    }
 
+    // Empty until the first line: a canvas nothing was drawn on shares the background.
     std::vector<std::uint32_t> pixels_;
     std::uint32_t pen_ = pack({0, 0, 0});
     int x_ = 0, y_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "core/graph/scale.h"
 #include "core/link/converters.h"
@@ -25,6 +26,16 @@ double qFactor(double code) {
     return QFactors[static_cast<std::size_t>(index)];
 }
 
+// Decades above 20 Hz of each grid point: its column is this times the columns per decade.
+const ResponseGraph::Curve& decadesAbove20Hz() {
+    static const ResponseGraph::Curve decades = [] {
+        ResponseGraph::Curve d{};
+        for (std::size_t i = 0; i < kFrequencyCount; ++i) d[i] = Log10(FrequencyGrid[i] / 20.0);
+        return d;
+    }();
+    return decades;
+}
+
 }  // namespace
 
 ResponseGraph::ResponseGraph(const ChannelModel& model)
@@ -32,58 +43,84 @@ ResponseGraph::ResponseGraph(const ChannelModel& model)
 
 void ResponseGraph::DrawNotchResponse(int n) {
     if (n < 0 || n >= kNotches) return;
-    const int ch = ChannelOfNotch(n);
-    Picture1[static_cast<std::size_t>(ch)].Clear();
-
-    const double fc = model_.NotchFrequency[static_cast<std::size_t>(n)];
-    const double gain = model_.NotchGainDb[static_cast<std::size_t>(n)];
-    const double q = qFactor(model_.NotchQ[static_cast<std::size_t>(n)]);
-    // A notch without a usable frequency has no shape; it adds nothing rather than NaN.
-    const bool shaped = fc > 0.0;
-
-    Curve& notch = NotchResponse[static_cast<std::size_t>(n)];
-    Curve& sum = ChannelResponse[static_cast<std::size_t>(ch)];
-    const auto first = static_cast<std::size_t>(ch * kNotchesPerChannel);
-    for (std::size_t i = 0; i < kFrequencyCount; ++i) {
-        const double f = FrequencyGrid[i];
-        double r = 0.0;
-        if (shaped) {
-            r = gain / (1.0 + std::pow(q, 2.0) * std::pow(fc / f - f / fc, 2.0));
-            if (std::isnan(r)) r = 0.0;
-        }
-        notch[i] = r;
-
-        double total = 0.0;
-        for (int k = 0; k < kNotchesPerChannel; ++k) {
-            total += NotchResponse[first + static_cast<std::size_t>(k)][i];
-        }
-        sum[i] = total;
-
-        PlotResponsePoint(static_cast<int>(i), ch);
-    }
+    const auto i = static_cast<std::size_t>(n), ch = static_cast<std::size_t>(ChannelOfNotch(n));
+    shape_[i] = {model_.NotchFrequency[i], model_.NotchGainDb[i], model_.NotchQ[i]};
+    notchDue_[i] = sumDue_[ch] = curveDue_[ch] = true;
+    curveScale_[ch] = PixelsPerDecade;
 }
 
 void ResponseGraph::PlotResponsePoint(int i, int ch) {
     if (i < 0 || i >= static_cast<int>(kFrequencyCount) || ch < 0 || ch >= kChannels) return;
-    Canvas& canvas = Picture1[static_cast<std::size_t>(ch)];
-    // The lead-in segment to point 0 starts off the surface, so it leaves nothing visible.
-    if (i == 0) canvas.MoveTo(-10, 0);
-    canvas.SetPenColor(CurveColor[static_cast<std::size_t>(ch)]);
-
-    double level = ChannelResponse[static_cast<std::size_t>(ch)][static_cast<std::size_t>(i)];
-    // +inf and -inf contributions together sum to NaN: draw that as 0 dB.
-    if (std::isnan(level)) level = 0.0;
-    const double y = kZeroDbRow - kRowsPerDb * level;
-    const double x = Log10(FrequencyGrid[static_cast<std::size_t>(i)] / 20.0) * PixelsPerDecade;
-    canvas.LineTo(toPixel(x), toPixel(y));
+    update(static_cast<std::size_t>(ch));
+    plot(static_cast<std::size_t>(i), static_cast<std::size_t>(ch), PixelsPerDecade);
 }
 
 void ResponseGraph::RedrawAllResponses() {
-    Picture1[0].Clear();
-    Picture1[1].Clear();
-    for (int ch = 0; ch < kChannels; ++ch) {
-        for (int i = 0; i < static_cast<int>(kFrequencyCount); ++i) PlotResponsePoint(i, ch);
+    curveDue_.fill(true);
+    curveScale_.fill(PixelsPerDecade);
+}
+
+const Canvas& ResponseGraph::Picture1(int ch) const {
+    update(static_cast<std::size_t>(ch));
+    return canvas_[static_cast<std::size_t>(ch)];
+}
+
+const ResponseGraph::Curve& ResponseGraph::NotchResponse(int n) const {
+    update(static_cast<std::size_t>(ChannelOfNotch(n)));
+    return notch_[static_cast<std::size_t>(n)];
+}
+
+const ResponseGraph::Curve& ResponseGraph::ChannelResponse(int ch) const {
+    update(static_cast<std::size_t>(ch));
+    return sum_[static_cast<std::size_t>(ch)];
+}
+
+ResponseGraph::Curve& ResponseGraph::ChannelResponse(int ch) {
+    update(static_cast<std::size_t>(ch));
+    return sum_[static_cast<std::size_t>(ch)];
+}
+
+void ResponseGraph::update(std::size_t ch) const {
+    const std::size_t first = ch * kNotchesPerChannel;
+    for (std::size_t n = first; n < first + kNotchesPerChannel; ++n) {
+        if (!notchDue_[n]) continue;
+        notchDue_[n] = false;
+        const double fc = shape_[n].frequency, gain = shape_[n].gain;
+        const double q = qFactor(shape_[n].qCode);
+        // A notch without a usable frequency has no shape; it adds nothing rather than NaN.
+        if (!(fc > 0.0)) {
+            notch_[n].fill(0.0);
+            continue;
+        }
+        for (std::size_t i = 0; i < kFrequencyCount; ++i) {
+            const double f = FrequencyGrid[i];
+            const double r = gain / (1.0 + std::pow(q, 2.0) * std::pow(fc / f - f / fc, 2.0));
+            notch_[n][i] = std::isnan(r) ? 0.0 : r;
+        }
     }
+    if (std::exchange(sumDue_[ch], false)) {
+        for (std::size_t i = 0; i < kFrequencyCount; ++i) {
+            double total = 0.0;
+            for (std::size_t n = first; n < first + kNotchesPerChannel; ++n) total += notch_[n][i];
+            sum_[ch][i] = total;
+        }
+    }
+    if (std::exchange(curveDue_[ch], false)) {
+        canvas_[ch].Clear();
+        for (std::size_t i = 0; i < kFrequencyCount; ++i) plot(i, ch, curveScale_[ch]);
+    }
+}
+
+void ResponseGraph::plot(std::size_t i, std::size_t ch, double pixelsPerDecade) const {
+    Canvas& canvas = canvas_[ch];
+    // The lead-in segment to point 0 starts off the surface, so it leaves nothing visible.
+    if (i == 0) canvas.MoveTo(-10, 0);
+    canvas.SetPenColor(CurveColor[ch]);
+    double level = sum_[ch][i];
+    // +inf and -inf contributions together sum to NaN: draw that as 0 dB.
+    if (std::isnan(level)) level = 0.0;
+    const double y = kZeroDbRow - kRowsPerDb * level;
+    canvas.LineTo(toPixel(decadesAbove20Hz()[i] * pixelsPerDecade), toPixel(y));
 }
 
 }  // namespace vx470

@@ -8,22 +8,27 @@
 namespace vx470 {
 namespace {
 
-// Walks an increasing list of points and returns the index of the one nearest to x. The
-// upper neighbour must be strictly nearer to win, so a tie goes to the lower point. Values
-// beyond either end (and NaN) give the end point.
+// The index of the point of an increasing list nearest to x. The upper neighbour must be
+// strictly nearer to win, so a tie goes to the lower point. Values beyond either end (and
+// NaN) give the end point.
 template <typename PointAt>
 int nearestPoint(double x, int count, PointAt pointAt) {
-    int lower = 0;
-    for (int i = 0; i < count; ++i) {
-        const double p = pointAt(i);
-        if (p < x) {
-            lower = i;
-            continue;
+    // The first point not below x, by bisection: the grid is searched for every notch shown.
+    int upper = 0;
+    for (int step = count; step > 0;) {
+        const int half = step / 2;
+        if (pointAt(upper + half) < x) {
+            upper += half + 1;
+            step -= half + 1;
+        } else {
+            step = half;
         }
-        if (p == x) return i;
-        return (p - x) < (x - pointAt(lower)) ? i : lower;
     }
-    return lower;
+    if (upper == count) return count - 1;
+    const int lower = upper > 0 ? upper - 1 : 0;
+    const double p = pointAt(upper);
+    if (p == x) return upper;
+    return (p - x) < (x - pointAt(lower)) ? upper : lower;
 }
 
 int nearestGridIndex(double f) {

@@ -18,6 +18,19 @@ bool FakeSerialPort::open(int number) {
     return true;
 }
 
+void FakeSerialPort::reset() {
+    openable = {1};
+    writeFails = false;
+    onWrite = nullptr;
+    writes.clear();
+    opens.clear();
+    inBufferSize = 1024;
+    open_ = false;
+    port_ = 0;
+    input_.clear();
+    pending_.clear();
+}
+
 bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
     if (!open_ || writeFails) return false;
     writes.push_back({port_, Bytes(bytes.begin(), bytes.end()), clock_.now()});

@@ -55,6 +55,8 @@ class FakeSerialPort final : public SerialPort {
     std::vector<int> opens;  // every open attempt's port number
     std::size_t inBufferSize = 1024;
     int currentPort() const { return port_; }
+    // Closed, with nothing recorded or on its way, as a new port (the clock stays).
+    void reset();
     std::size_t queued() const { return input_.size(); }
 
     bool open(int number) override;

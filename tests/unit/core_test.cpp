@@ -179,7 +179,7 @@ class ResponseGraphTest : public ::testing::Test {
     // The lowest painted row of a column, or -1.
     int bottomRow(int ch, int column) const {
         int bottom = -1;
-        for (auto [x, y] : painted(graph.Picture1[ch])) bottom = x == column ? y : bottom;
+        for (auto [x, y] : painted(graph.Picture1(ch))) bottom = x == column ? y : bottom;
         return bottom;
     }
 
@@ -191,49 +191,49 @@ TEST_F(ResponseGraphTest, ZeroDbCurvesAreFlatOnRow32InTheirColoursAndLevelsBeyon
     EXPECT_NEAR(graph.PixelsPerDecade, 191.6666666666667, 1e-12);
     for (int n = 0; n < kNotches; ++n) draw(n, 1003, 0, 2);
     for (int ch = 0; ch < kChannels; ++ch) {
-        for (int x = 1; x < 575; ++x) ASSERT_EQ(graph.Picture1[ch].Pixel(x, 32), ch ? kBlue : kRed);
+        for (int x = 1; x < 575; ++x) ASSERT_EQ(graph.Picture1(ch).Pixel(x, 32), ch ? kBlue : kRed);
         // Only the lead-in from off the surface may touch column 0 off the line.
-        for (auto [x, y] : painted(graph.Picture1[ch])) EXPECT_TRUE(y == 32 || x == 0);
+        for (auto [x, y] : painted(graph.Picture1(ch))) EXPECT_TRUE(y == 32 || x == 0);
     }
     ResponseGraph fresh{model};  // never-computed contributions are 0 too
     fresh.RedrawAllResponses();
-    for (int ch : {0, 1}) EXPECT_TRUE(sameBits(fresh.Picture1[ch], graph.Picture1[ch])) << ch;
+    for (int ch : {0, 1}) EXPECT_TRUE(sameBits(fresh.Picture1(ch), graph.Picture1(ch))) << ch;
 
-    graph.ChannelResponse[0].fill(10);
-    graph.ChannelResponse[1].fill(-50);
+    graph.ChannelResponse(0).fill(10);
+    graph.ChannelResponse(1).fill(-50);
     graph.RedrawAllResponses();
-    EXPECT_EQ(std::pair(graph.Picture1[0].Pixel(300, 0), graph.Picture1[1].Pixel(300, 191)),
+    EXPECT_EQ(std::pair(graph.Picture1(0).Pixel(300, 0), graph.Picture1(1).Pixel(300, 191)),
               std::pair(kRed, kBlue));
     for (int n : {0, 1, 2}) draw(n, 1003, -45, 3);
-    EXPECT_EQ(graph.ChannelResponse[0][413], -135.0);
+    EXPECT_EQ(graph.ChannelResponse(0)[413], -135.0);
     EXPECT_EQ(bottomRow(0, 326), -1);  // the curve leaves through the bottom edge there
-    EXPECT_EQ(graph.Picture1[0].Pixel(100, 32), kRed);
+    EXPECT_EQ(graph.Picture1(0).Pixel(100, 32), kRed);
 }
 
 TEST_F(ResponseGraphTest, ADeepWideNotchIsComputedAloneAndRedrawsOnlyItsChannel) {
     draw(3, 1003, -45, 3);
-    EXPECT_EQ(graph.NotchResponse[3][413], -45.0);
-    EXPECT_NEAR(graph.NotchResponse[3][412], -44.19, 0.005);  // 993.6 Hz
-    EXPECT_NEAR(graph.NotchResponse[3][486], -0.38, 0.005);   // 2008 Hz
-    EXPECT_EQ(graph.ChannelResponse[0], graph.NotchResponse[3]);
+    EXPECT_EQ(graph.NotchResponse(3)[413], -45.0);
+    EXPECT_NEAR(graph.NotchResponse(3)[412], -44.19, 0.005);  // 993.6 Hz
+    EXPECT_NEAR(graph.NotchResponse(3)[486], -0.38, 0.005);   // 2008 Hz
+    EXPECT_EQ(graph.ChannelResponse(0), graph.NotchResponse(3));
     EXPECT_EQ(bottomRow(0, 326), 175);
     draw(3, 1003, -45, 0);
-    EXPECT_NEAR(graph.NotchResponse[3][412], -9.75, 0.005);
+    EXPECT_NEAR(graph.NotchResponse(3)[412], -9.75, 0.005);
 
     draw(1, 500, -20, 1);
     draw(13, 5000, -30, 2);
-    const auto notch1 = graph.NotchResponse[1], notch3 = graph.NotchResponse[3];
-    const Canvas right = graph.Picture1[1];
+    const auto notch1 = graph.NotchResponse(1), notch3 = graph.NotchResponse(3);
+    const Canvas right = graph.Picture1(1);
     model.NotchGainDb[1] = -45;  // changed in the model but not redrawn
     draw(0, 2000, -10, 3);
     for (std::size_t i = 0; i < kFrequencyCount; ++i)
-        ASSERT_DOUBLE_EQ(graph.ChannelResponse[0][i],
-                         graph.NotchResponse[0][i] + notch1[i] + notch3[i]);
-    EXPECT_EQ(graph.Picture1[1].Revision(), right.Revision());
+        ASSERT_DOUBLE_EQ(graph.ChannelResponse(0)[i],
+                         graph.NotchResponse(0)[i] + notch1[i] + notch3[i]);
+    EXPECT_EQ(graph.Picture1(1).Revision(), right.Revision());
     for (bool redrawn : {false, true}) {
         if (redrawn) graph.RedrawAllResponses();
-        EXPECT_EQ(graph.NotchResponse[1], notch1) << redrawn;
-        EXPECT_TRUE(sameBits(graph.Picture1[1], right)) << redrawn;
+        EXPECT_EQ(graph.NotchResponse(1), notch1) << redrawn;
+        EXPECT_TRUE(sameBits(graph.Picture1(1), right)) << redrawn;
     }
 }
 
@@ -246,25 +246,51 @@ TEST_F(ResponseGraphTest, BadValuesNeverCrashOrPoisonTheSum) {
                            {-5.0, -45.0},
                            {1003.0, kNaN}}) {
         draw(0, f, gain, 3);
-        EXPECT_EQ(graph.NotchResponse[0], zero) << f << " " << gain;
+        EXPECT_EQ(graph.NotchResponse(0), zero) << f << " " << gain;
     }
     // Q codes beyond the table take its ends.
     for (auto [n, q] : {std::pair{0, 3.0}, {1, 9.0}, {2, 0.0}, {3, kNaN}}) draw(n, 1003, -45, q);
-    EXPECT_EQ(graph.NotchResponse[1], graph.NotchResponse[0]);
-    EXPECT_EQ(graph.NotchResponse[3], graph.NotchResponse[2]);
+    EXPECT_EQ(graph.NotchResponse(1), graph.NotchResponse(0));
+    EXPECT_EQ(graph.NotchResponse(3), graph.NotchResponse(2));
     // Infinite gains of both signs meet in a NaN sum, drawn as 0 dB.
     draw(12, 1003, -kInf, 3);
     draw(13, 1003, kInf, 3);
-    EXPECT_EQ(graph.Picture1[1].Pixel(326, 32), kBlue);
+    EXPECT_EQ(graph.Picture1(1).Pixel(326, 32), kBlue);
 
-    const auto revisions = std::pair{graph.Picture1[0].Revision(), graph.Picture1[1].Revision()};
+    const auto revisions = std::pair{graph.Picture1(0).Revision(), graph.Picture1(1).Revision()};
     for (int n : {-1, kNotches}) graph.DrawNotchResponse(n);
     for (auto [i, ch] : {std::pair{0, 2}, {-1, 0}, {static_cast<int>(kFrequencyCount), 1}})
         graph.PlotResponsePoint(i, ch);
-    EXPECT_EQ(revisions, std::pair(graph.Picture1[0].Revision(), graph.Picture1[1].Revision()));
+    EXPECT_EQ(revisions, std::pair(graph.Picture1(0).Revision(), graph.Picture1(1).Revision()));
     for (double scale : {kNaN, kInf, 1e300}) {
         graph.PixelsPerDecade = scale;
         graph.RedrawAllResponses();
+        graph.Picture1(0).Revision();  // the curve is drawn when read
+    }
+}
+
+TEST_F(ResponseGraphTest, ACanvasReadOnlyAtTheEndEqualsOneReadAfterEveryStep) {
+    ResponseGraph stepwise{model};
+    const auto both = [&](auto&& step) {
+        step(graph);
+        step(stepwise);
+        for (int ch : {0, 1}) stepwise.Picture1(ch);
+    };
+    for (auto [n, f, gain, q] : {std::tuple{0, 1003.0, -45.0, 3.0},
+                                 {5, 200.0, -12.0, 0.0},
+                                 {0, 8000.0, -30.0, 1.0},
+                                 {17, 60.0, -45.0, 2.0}}) {
+        std::tie(model.NotchFrequency[n], model.NotchGainDb[n], model.NotchQ[n]) =
+            std::tuple(f, gain, q);
+        both([n](ResponseGraph& g) { g.DrawNotchResponse(n); });
+        model.NotchGainDb[n] = -3;  // a change the graph is not told of shows nowhere
+        both([&](ResponseGraph& g) { g.PlotResponsePoint(300, n % 2); });
+    }
+    both([](ResponseGraph& g) { g.PixelsPerDecade = 150, g.RedrawAllResponses(); });
+    both([](ResponseGraph& g) { g.PixelsPerDecade = 191; });
+    for (int ch : {0, 1}) {
+        EXPECT_EQ(graph.ChannelResponse(ch), stepwise.ChannelResponse(ch)) << ch;
+        EXPECT_TRUE(sameBits(graph.Picture1(ch), stepwise.Picture1(ch))) << ch;
     }
 }
 
