@@ -25,7 +25,7 @@ static void applyReport(const Bytes& report, PresetImage& image) {
 }
 
 int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
-    constexpr int kMaxChunks = 256;
+    constexpr int kMaxChunks = 32;
     FuzzInput in{data, size};
     const std::uint8_t setup = in.byte(), counts = in.byte();
     FuzzProgram& fp =

@@ -23,6 +23,8 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     fp.fakes.dialogs.shown.clear();
     const auto written = fp.sent([&] { program.mainWindow.Command1_Click(0); });
     CheckEditorMatchesImage(program);
+    // The window shows both curves after a load: draw them.
+    for (int ch = 0; ch < kChannels; ++ch) program.graph.Picture1(ch).Bits();
 
     if (size < kPresetImageSize) {
         Require(program.channels.image == before && written.empty() &&

@@ -92,6 +92,12 @@ void ResponseGraph::update(std::size_t ch) const {
             notch_[n].fill(0.0);
             continue;
         }
+        // A 0 dB notch, the most common kind, is zero everywhere: gain over a finite
+        // denominator of at least 1 is the gain itself, sign and all.
+        if (gain == 0.0) {
+            notch_[n].fill(gain);
+            continue;
+        }
         for (std::size_t i = 0; i < kFrequencyCount; ++i) {
             const double f = FrequencyGrid[i];
             const double r = gain / (1.0 + std::pow(q, 2.0) * std::pow(fc / f - f / fc, 2.0));

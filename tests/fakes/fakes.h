@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/platform/clock.h"
@@ -48,8 +49,8 @@ class FakeSerialPort final : public SerialPort {
     bool writeFails = false;    // a line that has died with an error
     std::function<void(FakeSerialPort& port, const Bytes& written)> onWrite;
     // Input that reaches the port `after` from now.
-    void arrive(const Bytes& bytes, Clock::Duration after = {}) {
-        pending_.emplace(clock_.now() + after, bytes);
+    void arrive(Bytes bytes, Clock::Duration after = {}) {
+        pending_.emplace(clock_.now() + after, std::move(bytes));
     }
     std::vector<Write> writes;
     std::vector<int> opens;  // every open attempt's port number
