@@ -22,7 +22,8 @@ if ((${#targets[@]} == 0)); then
     mapfile -t targets < <(sed -n 's/^  \(fuzz_[a-z_]*\)$/\1/p' "$repo/fuzz/targets.cmake")
 fi
 
-declare -A maxlen=([fuzz_typed_keys]=512)
+declare -A maxlen=([fuzz_typed_keys]=1024 [fuzz_device_reports]=1024 [fuzz_preset_file]=512
+    [fuzz_init_cfg]=64)
 run() {
     local t=$1 dir=$work/$1
     mkdir -p "$dir/corpus"
