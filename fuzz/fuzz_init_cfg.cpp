@@ -24,7 +24,10 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     const Bytes written = test::readFile(config);
     const auto port = static_cast<std::uint16_t>(program.link.CommPortNumber);
     Require(written == Bytes{static_cast<std::uint8_t>(port), static_cast<std::uint8_t>(port >> 8)},
-            "init.cfg holds " + std::to_string(written.size()) + " bytes, not the port number");
+            [&] {
+                return "init.cfg holds " + std::to_string(written.size()) +
+                       " bytes, not the port number";
+            });
 
     // The stored port first, then 1 to 35 without it; a probe on every port that opened.
     const int stored = static_cast<std::int16_t>(

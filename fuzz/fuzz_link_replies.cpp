@@ -76,16 +76,17 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
         }
         if (ended) {
             // "Time out" is a normal end: six writes without a whole reply.
-            Require(!probe && writes == std::size_t{kMaxWrites} && waiting.size() < count,
-                    "the program ended after " + std::to_string(writes) +
-                        " writes, on a probe or with a whole reply waiting");
+            Require(!probe && writes == std::size_t{kMaxWrites} && waiting.size() < count, [&] {
+                return "the program ended after " + std::to_string(writes) +
+                       " writes, on a probe or with a whole reply waiting";
+            });
             Require(!f.dialogs.shown.empty() && f.dialogs.shown.back().text == "Time out",
                     "the program ended without the \"Time out\" box");
             return 0;
         }
         // One to six writes, a probe exactly one.
         Require(writes >= 1 && writes <= std::size_t{kMaxWrites} && (!probe || writes == 1),
-                std::to_string(writes) + " writes");
+                [&] { return std::to_string(writes) + " writes"; });
         Require(f.dialogs.shown.empty(), "a message box without a time-out");
         // Bytes beyond the reply keep what they held; beyond a block nothing ever writes.
         Require(std::equal(link.RxBuffer.begin() + static_cast<long>(count), link.RxBuffer.end(),

@@ -37,14 +37,16 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     Require(program.channels.image == ClampedImage(data) && fp.fakes.dialogs.shown.empty() &&
                 program.channels.LinkChannels == 0 && program.frmEq.Check2.Value() == 0 &&
                 written.size() == kNotches + kChannels * 6,
-            "the image differs from the clamped file, a box came up, the channels are still "
-            "linked or " +
-                std::to_string(written.size()) + " frames were sent");
+            [&] {
+                return "the image differs from the clamped file, a box came up, the channels "
+                       "are still linked or " +
+                       std::to_string(written.size()) + " frames were sent";
+            });
     // A notch frame carries the row as the file gave it: the automatic Q is the unit's own
     // business and comes with the section frames.
     for (int n = 0; n < kNotches; ++n) {
         Require(written[at(n)] == NotchFrame(n, ClampedRow(data + NotchOffset[at(n)]).data()),
-                "notch frame " + std::to_string(n) + " differs from the file");
+                [&] { return "notch frame " + std::to_string(n) + " differs from the file"; });
     }
     return 0;
 }

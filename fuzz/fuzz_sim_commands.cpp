@@ -40,7 +40,7 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
         now += std::chrono::milliseconds(100) * in.byte();
         const Bytes reports = unit.takeOutput(now);
         Require(reports.empty() || (searching && !waiting && reports.size() == 10),
-                std::to_string(reports.size()) + " bytes left without a frame");
+                [&] { return std::to_string(reports.size()) + " bytes left without a frame"; });
         if (!reports.empty()) {
             const bool notch = reports[0] == 0xFE;
             Require((notch || reports[0] == 0xFD) && reports[1] < vxsim::kChannels &&

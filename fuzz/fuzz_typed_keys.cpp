@@ -39,8 +39,9 @@ static void store(FuzzProgram& fp, int k, const Bytes& keys) {
         Require(code.has_value(), "the name box holds a character the unit has no code for");
         codes.push_back(static_cast<char>(code.value_or('?')));
     }
-    Require(codes.size() <= 8 && stored == name && fp.program.presets.PresetUsed[at(k + 4)],
-            "the name box holds \"" + name + "\", PresetNames \"" + stored + "\" or unused");
+    Require(codes.size() <= 8 && stored == name && fp.program.presets.PresetUsed[at(k + 4)], [&] {
+        return "the name box holds \"" + name + "\", PresetNames \"" + stored + "\" or unused";
+    });
     const std::size_t front = (9 - codes.size()) / 2;
     const std::string centred =
         std::string(front, ' ') + codes + std::string(8 - codes.size() - front, ' ');
@@ -51,7 +52,8 @@ static void store(FuzzProgram& fp, int k, const Bytes& keys) {
         Require(address == static_cast<int>(sent.size()), "name bytes out of order");
         sent.push_back(static_cast<char>(f[6]));
     }
-    Require(sent == centred, "the store wrote \"" + sent + "\", not the centred name");
+    Require(sent == centred,
+            [&] { return "the store wrote \"" + sent + "\", not the centred name"; });
 }
 
 int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
@@ -93,9 +95,10 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
             const bool warned = enter && fp.fakes.dialogs.shown.size() != boxes;
             Require(!warned || box.Text() == text + "?", "a refused Enter did not leave \"?\"");
             accepted = accepted || (enter && !warned);
-            Require(written == (enter && !warned ? taken() : std::vector<Bytes>{}),
-                    "key " + std::to_string(k) + " sent " + std::to_string(written.size()) +
-                        " frames, not its entry's own and its partner's");
+            Require(written == (enter && !warned ? taken() : std::vector<Bytes>{}), [&] {
+                return "key " + std::to_string(k) + " sent " + std::to_string(written.size()) +
+                       " frames, not its entry's own and its partner's";
+            });
         }
         return accepted;
     };

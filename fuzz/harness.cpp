@@ -16,9 +16,9 @@ Bytes FuzzInput::bytes(std::size_t n) {
     return Bytes(data + pos - take, data + pos);
 }
 
-void Require(bool ok, const std::string& what) {
+void Require(bool ok, std::string_view what) {
     if (ok) return;
-    std::fprintf(stderr, "fuzz check failed: %s\n", what.c_str());
+    std::fprintf(stderr, "fuzz check failed: %.*s\n", static_cast<int>(what.size()), what.data());
     std::abort();
 }
 

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "core/program.h"
@@ -37,8 +39,14 @@ struct FuzzInput {
 int FuzzOneInput(const std::uint8_t* data, std::size_t size);
 void ReleaseInput();
 
-// Prints `what` and aborts when `ok` is false.
-void Require(bool ok, const std::string& what);
+// Prints `what` and aborts when `ok` is false. A message put together from values is passed
+// as a function, so that it costs nothing while the checks hold.
+void Require(bool ok, std::string_view what);
+template <typename Message>
+requires std::is_invocable_r_v<std::string, Message>
+void Require(bool ok, Message&& what) {
+    if (!ok) Require(false, std::string_view(what()));
+}
 
 // The program of this process on fakes, built once: every input starts with Fresh() or
 // WithImage(), which bring back everything an input can reach to how a new program has it,

@@ -92,12 +92,15 @@ const std::vector<std::uint32_t>& Canvas::background() {
 Canvas::Canvas() = default;
 
 void Canvas::Clear() {
-    if (dirtyTop_ <= dirtyBottom_) {
+    if (painted_.size() <= kPaintedLimit) {
+        for (const std::uint32_t i : painted_) pixels_[i] = background()[i];
+    } else if (dirtyTop_ <= dirtyBottom_) {
         const std::ptrdiff_t first = std::ptrdiff_t{dirtyTop_} * Width;
         const std::ptrdiff_t last = std::ptrdiff_t{dirtyBottom_ + 1} * Width;
         std::copy(background().begin() + first, background().begin() + last,
                   pixels_.begin() + first);
     }
+    painted_.clear();
     dirtyTop_ = Height;
     dirtyBottom_ = -1;
     ++revision_;
@@ -112,10 +115,15 @@ void Canvas::LineTo(int x, int y) {
     x = limitCoordinate(x);
     y = limitCoordinate(y);
     const std::int64_t dx = std::int64_t{x} - x_, dy = std::int64_t{y} - y_;
-    if (pixels_.empty()) pixels_ = background();
+    if (pixels_.empty()) {
+        pixels_ = background();
+        painted_.reserve(kPaintedLimit + 1);
+    }
     auto put = [this](std::int64_t px, std::int64_t py) {
         const auto row = static_cast<int>(py);
-        pixels_[static_cast<std::size_t>(row * Width + px)] = pen_;
+        const auto i = static_cast<std::uint32_t>(row * Width + px);
+        pixels_[i] = pen_;
+        if (painted_.size() <= kPaintedLimit) painted_.push_back(i);
         dirtyTop_ = std::min(dirtyTop_, row);
         dirtyBottom_ = std::max(dirtyBottom_, row);
     };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -56,7 +57,10 @@ class Canvas {
     std::vector<std::uint32_t> pixels_;
     std::uint32_t pen_ = pack({0, 0, 0});
     int x_ = 0, y_ = 0;
-    // Rows painted since the last Clear, so that Clear copies back only those.
+    // What was painted since the last Clear, so that Clear puts back only that: each pixel
+    // while a curve's worth, beyond that the rows.
+    static constexpr std::size_t kPaintedLimit = 8192;
+    std::vector<std::uint32_t> painted_;
     int dirtyTop_ = Height, dirtyBottom_ = -1;
     std::uint64_t revision_ = 0;
 };
