@@ -48,34 +48,6 @@ TEST_F(Editor, AScrollStepTakesAnUnconfirmedFrequencyOrForJunkTheBarsOne) {
               (FrameList{frame({7, 0, 5, 1, 10, 2, 20}), frame({7, 0, 6, 1, 157, 0, 45})}));
 }
 
-TEST_F(Editor, LinkedChangesGoToTheEditedRowOrChannelFirstThenItsPartner) {
-    program.channels.LinkChannels = 1;
-    eq().HScroll30[20].UserSetValue(1);
-    EXPECT_EQ(sent(), (FrameList{frame({7, 1, 8, 1, 10, 1, 45}), frame({7, 0, 8, 1, 10, 1, 45})}));
-    enter(eq().Text1[9], "-12");
-    EXPECT_EQ(sent(), (FrameList{frame({7, 0, 9, 1, 10, 2, 33}), frame({7, 1, 9, 1, 10, 2, 33})}));
-    EXPECT_EQ(shown(eq().Text3[8], eq().Text1[21]), (Texts{"1/20", "-12"}));
-    enter(eq().Text4[0], "3");
-    EXPECT_EQ(sent(), (FrameList{frame({10, 1, 3, 2, 0, 2, 0}), frame({10, 2, 5, 2, 0, 2, 0})}));
-    eq().HScroll4[1].UserSetValue(1);
-    EXPECT_EQ(sent(), (FrameList{frame({49, 1, 0, 0, 1, 0, 0}), frame({49, 0, 0, 0, 1, 0, 0})}));
-    EXPECT_EQ(std::tuple(image(20), image(100), image(159)), std::tuple(1, 1, 2));
-    // Right has five automatic notches, Left three: Left's rows 3 and 4 stay
-    // manual rows.
-    eq().HScroll2[1].UserSetValue(3);
-    for (std::size_t k = 0; k < 5; ++k)
-        EXPECT_EQ(std::pair(eq().HScroll30[12 + k].Value(), eq().HScroll30[k].Value()),
-                  std::pair(3, k < 3 ? 3 : 2));
-    EXPECT_EQ(sent(), (FrameList{frame({10, 2, 5, 3, 0, 2, 0}), frame({10, 1, 3, 3, 0, 2, 0})}));
-    // A reset goes to the clicked channel's rows, then to the partner's: Right 7,
-    // Left 9.
-    eq().Command1[3].UserClick();
-    const FrameList f = frames();
-    ASSERT_EQ(f.size(), 16u);
-    EXPECT_EQ(std::tuple(f[0][3], f[6][3], f[7][3], image(132)), std::tuple(1, 1, 0, 45));
-    EXPECT_EQ(boxes(), Texts{"Reset Filter: Reset all Notch filter manual, Are you sure ?"});
-}
-
 TEST_F(Editor, CopiesLeaveTheBytesTheEditorNeverDecodesAlone) {
     for (std::size_t i = 0; i < 28; ++i) {
         if (i == 20 || i == 21) continue;  // release and search mode
