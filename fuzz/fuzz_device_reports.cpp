@@ -51,9 +51,9 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
                         "a poll without a whole report wrote something or lost the part");
                 continue;
             }
-            Require(written == std::vector<Bytes>{test::frame({Command::Acknowledge})} &&
-                        port.queued() == 0,
-                    "a whole report was not acknowledged exactly once or left bytes behind");
+            Require(
+                written == std::array{test::frame({Command::Acknowledge})} && port.queued() == 0,
+                "a whole report was not acknowledged exactly once or left bytes behind");
             applyReport(waiting, expected);
             waiting.clear();
             Require(program.channels.image == expected, "the image differs from the reports");

@@ -46,7 +46,8 @@ static void store(FuzzProgram& fp, int k, const Bytes& keys) {
     const std::string centred =
         std::string(front, ' ') + codes + std::string(8 - codes.size() - front, ' ');
     std::string sent;
-    for (const Bytes& f : written) {
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const Bytes& f = written[i];
         const int address = (f[3] << 8 | f[4]) - 3872 - 8 * k;
         if (f[2] != Command::WriteByte || address < 0 || address >= 8) continue;
         Require(address == static_cast<int>(sent.size()), "name bytes out of order");
@@ -87,15 +88,16 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
         keys.push_back(Key::Enter);
         bool accepted = true;
         for (std::uint8_t k : keys) {
-            const std::size_t boxes = fp.fakes.dialogs.shown.size();
-            const std::string text = box.Text();
             const bool enter = k == Key::Enter && box.EffectiveEnabled();
+            const std::size_t boxes = fp.fakes.dialogs.shown.size();
+            // Only an Enter may change the text in a way worth comparing: copy it just then.
+            const std::string text = enter ? box.Text() : std::string();
             accepted = !box.EffectiveEnabled();
             const auto written = fp.sent([&] { box.UserKey(k); });
             const bool warned = enter && fp.fakes.dialogs.shown.size() != boxes;
             Require(!warned || box.Text() == text + "?", "a refused Enter did not leave \"?\"");
             accepted = accepted || (enter && !warned);
-            Require(written == (enter && !warned ? taken() : std::vector<Bytes>{}), [&] {
+            Require(enter && !warned ? written == taken() : written.empty(), [&] {
                 return "key " + std::to_string(k) + " sent " + std::to_string(written.size()) +
                        " frames, not its entry's own and its partner's";
             });

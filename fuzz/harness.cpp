@@ -8,6 +8,9 @@
 #include <random>
 #include <sstream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace vx470::fuzz {
 
 Bytes FuzzInput::bytes(std::size_t n) {
@@ -64,9 +67,12 @@ FuzzProgram& FuzzProgram::WithImage(const PresetImage& image) {
 void FuzzProgram::restore() {
     fakes.clock = test::FakeClock{};
     fakes.port.reset();
-    fakes.dialogs = {};
-    fakes.fileDialogs = {};
-    fakes.host = {};
+    // Emptied rather than rebuilt: a new deque allocates even when it holds nothing.
+    fakes.dialogs.shown.clear();
+    fakes.dialogs.answers.clear();
+    fakes.fileDialogs.paths.clear();
+    fakes.fileDialogs.requests.clear();
+    fakes.host = test::FakeHost{};
     unit = {};
 
     Program& p = program;
@@ -218,7 +224,12 @@ const std::filesystem::path& ScratchDir() {
 std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
                                        std::size_t size) {
     const std::filesystem::path path = ScratchDir() / name;
-    Require(test::writeFile(path, Bytes(data, data + size)), "could not write " + path.string());
+    // Plain system calls: a stream's buffer per input was a tenth of a run under the sanitizers.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const bool written =
+        fd >= 0 && (size == 0 || ::write(fd, data, size) == static_cast<ssize_t>(size));
+    Require(fd >= 0 && ::close(fd) == 0 && written,
+            [&] { return "could not write " + path.string(); });
     return path;
 }
 

@@ -4,7 +4,9 @@
 // a scratch directory, and the checks every target runs on the editor afterwards. A failed
 // check prints what differed and aborts, which libFuzzer and the corpus replay both report.
 
+#include <algorithm>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -48,6 +50,19 @@ void Require(bool ok, Message&& what) {
     if (!ok) Require(false, std::string_view(what()));
 }
 
+// Frames the port recorded, seen in place: copying them per key was most of a run's allocations.
+struct SentFrames {
+    std::span<const test::FakeSerialPort::Write> writes;
+    std::size_t size() const { return writes.size(); }
+    bool empty() const { return writes.empty(); }
+    const Bytes& operator[](std::size_t i) const { return writes[i].bytes; }
+    template <typename List>
+    bool operator==(const List& frames) const {
+        return std::equal(writes.begin(), writes.end(), std::begin(frames), std::end(frames),
+                          [](const auto& w, const Bytes& f) { return w.bytes == f; });
+    }
+};
+
 // The program of this process on fakes, built once: every input starts with Fresh() or
 // WithImage(), which bring back everything an input can reach to how a new program has it,
 // so what an input does never depends on the inputs before it.
@@ -60,15 +75,12 @@ class FuzzProgram {
     // there: nothing sent.
     static FuzzProgram& WithImage(const PresetImage& image);
 
-    // The frames that `action` sends.
+    // The frames that `action` sends: a view of the port's record, valid until the next write.
     template <typename F>
-    std::vector<Bytes> sent(F&& action) {
+    SentFrames sent(F&& action) {
         const std::size_t first = fakes.port.writes.size();
         action();
-        std::vector<Bytes> out;
-        for (std::size_t i = first; i < fakes.port.writes.size(); ++i)
-            out.push_back(fakes.port.writes[i].bytes);
-        return out;
+        return {std::span(fakes.port.writes).subspan(first)};
     }
     // Ticks the link box; its question is answered Yes.
     void link();

@@ -133,6 +133,8 @@ void LoadPresetFile(Program& program) {
     }
     PresetImage bytes{};
     std::ifstream file;
+    // One read of a few bytes: a stream buffer would only be allocated and thrown away.
+    file.rdbuf()->pubsetbuf(nullptr, 0);
     if (!fs::is_directory(path, error)) file.open(path, std::ios::binary);
     if (file) {
         file.read(reinterpret_cast<char*>(bytes.data()),

@@ -29,6 +29,7 @@ void FakeSerialPort::reset() {
     port_ = 0;
     input_.clear();
     pending_.clear();
+    due_ = 0;
 }
 
 bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
@@ -38,12 +39,31 @@ bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
     return true;
 }
 
+void FakeSerialPort::arriveNow(std::span<const std::uint8_t> bytes) {
+    // Behind nothing that is still on its way it goes straight in, as bytesWaiting would take it.
+    if (open_ && due_ == pending_.size()) {
+        input_.insert(input_.end(), bytes.begin(), bytes.end());
+        return;
+    }
+    arrive(Bytes(bytes.begin(), bytes.end()));
+}
+
+void FakeSerialPort::arrive(Bytes bytes, Clock::Duration after) {
+    if (after <= Clock::Duration::zero() && due_ == pending_.size()) return arriveNow(bytes);
+    const Clock::Duration at = clock_.now() + after;
+    const auto later = std::find_if(pending_.begin() + static_cast<std::ptrdiff_t>(due_),
+                                    pending_.end(), [&](const auto& p) { return p.first > at; });
+    pending_.emplace(later, at, std::move(bytes));
+}
+
 std::size_t FakeSerialPort::bytesWaiting() {
-    for (; !pending_.empty() && pending_.begin()->first <= clock_.now();
-         pending_.erase(pending_.begin()))
+    for (; due_ < pending_.size() && pending_[due_].first <= clock_.now(); ++due_)
         if (open_)
-            input_.insert(input_.end(), pending_.begin()->second.begin(),
-                          pending_.begin()->second.end());
+            input_.insert(input_.end(), pending_[due_].second.begin(), pending_[due_].second.end());
+    if (due_ == pending_.size()) {
+        pending_.clear();
+        due_ = 0;
+    }
     return std::min(input_.size(), inBufferSize);
 }
 
@@ -60,7 +80,7 @@ void FakeSerialPort::dropInput() {
 }
 
 void FakeSerialPort::waitForInput(std::chrono::nanoseconds limit) {
-    const auto next = pending_.empty() ? clock_.now() + limit : pending_.begin()->first;
+    const auto next = due_ == pending_.size() ? clock_.now() + limit : pending_[due_].first;
     clock_.advance(std::clamp(next - clock_.now(), Clock::Duration::zero(), limit));
     bytesWaiting();
 }
@@ -95,10 +115,13 @@ void FakeHost::showModal(FrmStore& form) {
 }
 
 Bytes frame(std::initializer_list<int> args) {
-    Bytes f{0xF0, 0x5B};
-    for (int a : args) f.push_back(static_cast<std::uint8_t>(a));
-    f.resize(9, 0);
-    f.push_back(0xF7);
+    Bytes f(10, 0);
+    f[0] = 0xF0;
+    f[1] = 0x5B;
+    std::size_t i = 2;
+    for (int a : args)
+        if (i < 9) f[i++] = static_cast<std::uint8_t>(a);
+    f[9] = 0xF7;
     return f;
 }
 
@@ -134,10 +157,10 @@ void MiniUnit::attach(FakeSerialPort& fake) {
         const std::uint8_t cmd = w[2];
         auto& cell = memory[static_cast<std::size_t>((w[3] << 8 | w[4]) & 0xFFF)];
         if (cmd == 17) cell = w[6];
-        if (cmd == 11) p.arrive(Bytes(running.begin(), running.end()));
+        if (cmd == 11) p.arriveNow(running);
         if (cmd != 11 && cmd != 48)
-            p.arrive(Bytes{0xF0, 0x5B, cmd, 0x5B, w[3], w[4], cmd == 16 ? cell : w[6], w[7], w[8],
-                           0xF7});
+            p.arriveNow(std::array<std::uint8_t, 10>{0xF0, 0x5B, cmd, 0x5B, w[3], w[4],
+                                                     cmd == 16 ? cell : w[6], w[7], w[8], 0xF7});
     };
 }
 
