@@ -16,9 +16,14 @@ namespace {
 constexpr std::uint8_t kRead = 16, kWrite = 17, kBlock = 11, kAck = 48;
 constexpr std::size_t kCurrentName = 112, kNameSize = 8;
 
-// Whether `frame` stands whole in what was sent.
-bool wasSent(const Bytes& sent, const vxsim::Frame& frame) {
-    return std::search(sent.begin(), sent.end(), frame.begin(), frame.end()) != sent.end();
+// Whether `frame` stands whole in what was sent from `from` on, and if so moves `from` past
+// it: frames are taken in order and no byte belongs to two.
+bool wasSent(const Bytes& sent, std::size_t& from, const vxsim::Frame& frame) {
+    const auto at = std::search(sent.begin() + static_cast<std::ptrdiff_t>(from), sent.end(),
+                                frame.begin(), frame.end());
+    if (at == sent.end()) return false;
+    from = static_cast<std::size_t>(at - sent.begin()) + frame.size();
+    return true;
 }
 
 }  // namespace
@@ -33,6 +38,7 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     vxsim::TimePoint now{};
     vxsim::Memory memory = unit.memory();  // what only write commands may change
     Bytes sent;
+    std::size_t unmatched = 0;  // where in `sent` the next frame taken must start or follow
 
     for (int step = 0; step < kMaxSteps && !in.empty(); ++step) {
         // Time passes: only search reports can leave, whole, one per acknowledgement.
@@ -60,7 +66,7 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
         std::size_t at = 0;
         for (std::size_t i = before; i < unit.receivedFrames().size(); ++i) {
             const vxsim::Frame& f = unit.receivedFrames()[i];
-            Require(wasSent(sent, f) && f[0] == 0xF0 && f[1] == 0x5B && f[9] == 0xF7,
+            Require(wasSent(sent, unmatched, f) && f[0] == 0xF0 && f[1] == 0x5B && f[9] == 0xF7,
                     "the unit took a frame that was not sent");
             const std::size_t address = static_cast<std::size_t>(f[3] << 8 | f[4]);
             if (f[2] == kWrite && address < memory.size()) memory[address] = f[6];

@@ -59,7 +59,7 @@ FuzzProgram& FuzzProgram::WithImage(const PresetImage& image) {
     program.link.SuppressSend = true;
     program.channelOps.ApplyImageToEditor();
     program.link.SuppressSend = false;
-    fp.fakes.port.writes.clear();
+    fp.fakes.port.forgetWrites();
     fp.fakes.dialogs.shown.clear();
     return fp;
 }

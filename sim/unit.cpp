@@ -73,6 +73,7 @@ Unit::Unit(const Config& config)
       paced_(config.paced),
       peer_(config.peer) {
     memory_.fill(0xFF);
+    out_.reserve(2 * kImageSize);  // room for the longest reply and a report behind it
     for (std::size_t p = 0; p < kFixedPresets; ++p) {
         fixed_[p] = fixedPreset(p);
     }
@@ -146,10 +147,15 @@ void Unit::receive(std::span<const std::uint8_t> bytes, TimePoint now) {
 
 std::vector<std::uint8_t> Unit::takeOutput(TimePoint now) {
     runTimers(now);
-    std::vector<std::uint8_t> bytes;
-    while (!out_.empty() && out_.front().at <= now) {
-        bytes.push_back(out_.front().byte);
-        out_.pop_front();
+    std::size_t end = outHead_;
+    while (end < out_.size() && out_[end].at <= now) ++end;
+    std::vector<std::uint8_t> bytes(end - outHead_);
+    for (std::size_t i = outHead_; i < end; ++i) bytes[i - outHead_] = out_[i].byte;
+    outHead_ = end;
+    // Drop what has left once it is most of the vector, so a line that never drains stays small.
+    if (outHead_ == out_.size() || (outHead_ >= 1024 && 2 * outHead_ >= out_.size())) {
+        out_.erase(out_.begin(), out_.begin() + static_cast<std::ptrdiff_t>(outHead_));
+        outHead_ = 0;
     }
     return bytes;
 }
@@ -161,8 +167,8 @@ std::optional<TimePoint> Unit::nextWake() const {
             wake = t;
         }
     };
-    if (!out_.empty()) {
-        consider(out_.front().at);
+    if (outHead_ < out_.size()) {
+        consider(out_[outHead_].at);
     }
     consider(reportAt_);
     consider(sprayAt_);
@@ -495,13 +501,14 @@ Unit::Bytes Unit::junk(std::size_t count) {
 
 TimePoint Unit::send(const Bytes& bytes, TimePoint ready) {
     TimePoint at = ready;
+    const bool quiet = silent();
     for (std::uint8_t b : bytes) {
         at = ready;
         if (lastEmit_) at = std::max(at, *lastEmit_);
         // Output leaves in order; on a paced line each byte takes one byte time.
         if (paced_) at += kByteTime;
         lastEmit_ = at;
-        if (!silent()) {
+        if (!quiet) {
             out_.push_back({b, at});
         }
     }

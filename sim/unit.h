@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <span>
 #include <vector>
@@ -82,7 +81,7 @@ class Unit {
     bool awaitingAck() const { return search_.awaitingAck; }
     bool lineDead() const { return dead_; }
     // The line should now be closed: hang-up fault reached and all output gone.
-    bool hangUpDue() const { return dead_ && hangUp_ && out_.empty(); }
+    bool hangUpDue() const { return dead_ && hangUp_ && outHead_ == out_.size(); }
 
   private:
     struct Search {
@@ -123,7 +122,10 @@ class Unit {
     std::vector<Frame> frames_;
     std::vector<std::uint8_t> rx_;
     std::optional<TimePoint> lastInput_;
-    std::deque<Timed> out_;
+    // Bytes on their way out from outHead_ on; a vector that keeps its room, since the unit
+    // answers every frame.
+    std::vector<Timed> out_;
+    std::size_t outHead_ = 0;
     std::optional<TimePoint> lastEmit_;
     Search search_;
     std::optional<TimePoint> reportAt_;

@@ -32,26 +32,32 @@ void rasterise(std::int64_t a0, std::int64_t b0, std::int64_t da, std::int64_t d
     const std::int64_t n = std::abs(da), m = std::abs(db);
     if (n == 0) return;
     const std::int64_t sa = da < 0 ? -1 : 1, sb = db < 0 ? -1 : 1;
-
-    std::int64_t kFirst = sa > 0 ? -a0 : a0 - (aSize - 1);
-    std::int64_t kLast = sa > 0 ? aSize - 1 - a0 : a0;
-    // Range of minor-axis offsets j that stay on the surface.
-    const std::int64_t jLow = sb > 0 ? -b0 : b0 - (bSize - 1);
-    const std::int64_t jHigh = sb > 0 ? bSize - 1 - b0 : b0;
-    if (m == 0) {
-        if (jLow > 0 || jHigh < 0) return;
-    } else {
-        // j(k) = floor((2km + n) / 2n); solve j(k) >= jLow and j(k) <= jHigh for k.
-        kFirst = std::max(kFirst, ceilDiv(2 * n * jLow - n, 2 * m));
-        kLast = std::min(kLast, ceilDiv(2 * n * (jHigh + 1) - n, 2 * m) - 1);
+    std::int64_t kFirst = 0, kLast = n - 1, j = 0, remainder = n;
+    // A line between two points on the surface stays on it: nothing to clip, and none of the
+    // divisions below, which were most of a curve's cost.
+    const auto inside = [&](std::int64_t a, std::int64_t b) {
+        return a >= 0 && a < aSize && b >= 0 && b < bSize;
+    };
+    if (!inside(a0, b0) || !inside(a0 + da, b0 + db)) {
+        kFirst = sa > 0 ? -a0 : a0 - (aSize - 1);
+        kLast = sa > 0 ? aSize - 1 - a0 : a0;
+        // Range of minor-axis offsets j that stay on the surface.
+        const std::int64_t jLow = sb > 0 ? -b0 : b0 - (bSize - 1);
+        const std::int64_t jHigh = sb > 0 ? bSize - 1 - b0 : b0;
+        if (m == 0) {
+            if (jLow > 0 || jHigh < 0) return;
+        } else {
+            // j(k) = floor((2km + n) / 2n); solve j(k) >= jLow and j(k) <= jHigh for k.
+            kFirst = std::max(kFirst, ceilDiv(2 * n * jLow - n, 2 * m));
+            kLast = std::min(kLast, ceilDiv(2 * n * (jHigh + 1) - n, 2 * m) - 1);
+        }
+        kFirst = std::max<std::int64_t>(kFirst, 0);
+        kLast = std::min(kLast, n - 1);
+        if (kFirst > kLast) return;
+        const std::int64_t numerator = 2 * kFirst * m + n;
+        j = numerator / (2 * n);
+        remainder = numerator % (2 * n);
     }
-    kFirst = std::max<std::int64_t>(kFirst, 0);
-    kLast = std::min(kLast, n - 1);
-    if (kFirst > kLast) return;
-
-    const std::int64_t numerator = 2 * kFirst * m + n;
-    std::int64_t j = numerator / (2 * n);
-    std::int64_t remainder = numerator % (2 * n);
     for (std::int64_t k = kFirst; k <= kLast; ++k) {
         plot(a0 + sa * k, b0 + sb * j);
         remainder += 2 * m;
@@ -92,13 +98,13 @@ const std::vector<std::uint32_t>& Canvas::background() {
 Canvas::Canvas() = default;
 
 void Canvas::Clear() {
+    const std::vector<std::uint32_t>& paper = background();
     if (painted_.size() <= kPaintedLimit) {
-        for (const std::uint32_t i : painted_) pixels_[i] = background()[i];
+        for (const std::uint32_t i : painted_) pixels_[i] = paper[i];
     } else if (dirtyTop_ <= dirtyBottom_) {
         const std::ptrdiff_t first = std::ptrdiff_t{dirtyTop_} * Width;
         const std::ptrdiff_t last = std::ptrdiff_t{dirtyBottom_ + 1} * Width;
-        std::copy(background().begin() + first, background().begin() + last,
-                  pixels_.begin() + first);
+        std::copy(paper.begin() + first, paper.begin() + last, pixels_.begin() + first);
     }
     painted_.clear();
     dirtyTop_ = Height;
@@ -119,13 +125,13 @@ void Canvas::LineTo(int x, int y) {
         pixels_ = background();
         painted_.reserve(kPaintedLimit + 1);
     }
+    // The rows the line may touch, for a Clear that has to put back whole rows.
+    dirtyTop_ = std::min(dirtyTop_, std::clamp(std::min(y, y_), 0, Height - 1));
+    dirtyBottom_ = std::max(dirtyBottom_, std::clamp(std::max(y, y_), 0, Height - 1));
     auto put = [this](std::int64_t px, std::int64_t py) {
-        const auto row = static_cast<int>(py);
-        const auto i = static_cast<std::uint32_t>(row * Width + px);
+        const auto i = static_cast<std::uint32_t>(py * Width + px);
         pixels_[i] = pen_;
         if (painted_.size() <= kPaintedLimit) painted_.push_back(i);
-        dirtyTop_ = std::min(dirtyTop_, row);
-        dirtyBottom_ = std::max(dirtyBottom_, row);
     };
     if (std::abs(dx) >= std::abs(dy)) {
         rasterise(x_, y_, dx, dy, Width, Height, put);

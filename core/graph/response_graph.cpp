@@ -1,7 +1,9 @@
 #include "core/graph/response_graph.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "core/graph/scale.h"
@@ -15,7 +17,11 @@ constexpr double kPixelLimit = 100000.0;
 
 int toPixel(double v) {
     if (std::isnan(v)) v = 0.0;
-    return static_cast<int>(std::nearbyint(std::clamp(v, -kPixelLimit, kPixelLimit)));
+    // Rounds half to even as nearbyint does, without its library call (a fifth of a curve):
+    // adding and taking away 1.5 * 2^52 leaves the nearest integer of any |v| below 2^51.
+    constexpr double kRound = 6755399441055744.0;
+    const double limited = std::clamp(v, -kPixelLimit, kPixelLimit);
+    return static_cast<int>((limited + kRound) - kRound);
 }
 
 // The Q factor of a Q code, which the model holds as a double; codes outside the table take
@@ -39,7 +45,11 @@ const ResponseGraph::Curve& decadesAbove20Hz() {
 }  // namespace
 
 ResponseGraph::ResponseGraph(const ChannelModel& model)
-    : PixelsPerDecade(DecadeWidth()), model_(model) {}
+    : PixelsPerDecade(DecadeWidth()), model_(model) {
+    // NaN matches nothing, so every notch is computed the first time.
+    const double none = std::numeric_limits<double>::quiet_NaN();
+    computed_.fill({none, none, none});
+}
 
 void ResponseGraph::DrawNotchResponse(int n) {
     if (n < 0 || n >= kNotches) return;
@@ -52,7 +62,8 @@ void ResponseGraph::DrawNotchResponse(int n) {
 void ResponseGraph::PlotResponsePoint(int i, int ch) {
     if (i < 0 || i >= static_cast<int>(kFrequencyCount) || ch < 0 || ch >= kChannels) return;
     update(static_cast<std::size_t>(ch));
-    plot(static_cast<std::size_t>(i), static_cast<std::size_t>(ch), PixelsPerDecade);
+    plot(static_cast<std::size_t>(i), static_cast<std::size_t>(ch),
+         columns(PixelsPerDecade)[static_cast<std::size_t>(i)]);
 }
 
 void ResponseGraph::RedrawAllResponses() {
@@ -85,6 +96,8 @@ void ResponseGraph::update(std::size_t ch) const {
     for (std::size_t n = first; n < first + kNotchesPerChannel; ++n) {
         if (!notchDue_[n]) continue;
         notchDue_[n] = false;
+        if (computed_[n] == shape_[n]) continue;
+        computed_[n] = shape_[n];
         const double fc = shape_[n].frequency, gain = shape_[n].gain;
         const double q = qFactor(shape_[n].qCode);
         // A notch without a usable frequency has no shape; it adds nothing rather than NaN.
@@ -113,11 +126,23 @@ void ResponseGraph::update(std::size_t ch) const {
     }
     if (std::exchange(curveDue_[ch], false)) {
         canvas_[ch].Clear();
-        for (std::size_t i = 0; i < kFrequencyCount; ++i) plot(i, ch, curveScale_[ch]);
+        const auto& x = columns(curveScale_[ch]);
+        for (std::size_t i = 0; i < kFrequencyCount; ++i) plot(i, ch, x[i]);
     }
 }
 
-void ResponseGraph::plot(std::size_t i, std::size_t ch, double pixelsPerDecade) const {
+const std::array<int, kFrequencyCount>& ResponseGraph::columns(double pixelsPerDecade) const {
+    // Compared bit for bit: the same bits give the same columns, NaN included.
+    const auto bits = std::bit_cast<std::uint64_t>(pixelsPerDecade);
+    if (!columnsScale_ || *columnsScale_ != bits) {
+        for (std::size_t i = 0; i < kFrequencyCount; ++i)
+            columns_[i] = toPixel(decadesAbove20Hz()[i] * pixelsPerDecade);
+        columnsScale_ = bits;
+    }
+    return columns_;
+}
+
+void ResponseGraph::plot(std::size_t i, std::size_t ch, int x) const {
     Canvas& canvas = canvas_[ch];
     // The lead-in segment to point 0 starts off the surface, so it leaves nothing visible.
     if (i == 0) canvas.MoveTo(-10, 0);
@@ -125,8 +150,7 @@ void ResponseGraph::plot(std::size_t i, std::size_t ch, double pixelsPerDecade) 
     double level = sum_[ch][i];
     // +inf and -inf contributions together sum to NaN: draw that as 0 dB.
     if (std::isnan(level)) level = 0.0;
-    const double y = kZeroDbRow - kRowsPerDb * level;
-    canvas.LineTo(toPixel(decadesAbove20Hz()[i] * pixelsPerDecade), toPixel(y));
+    canvas.LineTo(x, toPixel(kZeroDbRow - kRowsPerDb * level));
 }
 
 }  // namespace vx470

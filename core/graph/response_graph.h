@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 
 #include "core/graph/canvas.h"
 #include "core/model/channel_state.h"
@@ -49,14 +51,21 @@ class ResponseGraph {
   private:
     struct NotchShape {
         double frequency, gain, qCode;
+        bool operator==(const NotchShape&) const = default;
     };
     // Computes the notches and sums that are due, then replots channel ch if it is due.
     void update(std::size_t ch) const;
-    void plot(std::size_t i, std::size_t ch, double pixelsPerDecade) const;
+    // Draws the segment to grid point i of channel ch's curve, at column x.
+    void plot(std::size_t i, std::size_t ch, int x) const;
+    // The column of every grid point at a scale; kept for the scale last asked for.
+    const std::array<int, kFrequencyCount>& columns(double pixelsPerDecade) const;
 
     const ChannelModel& model_;
     // What each notch was last asked to show, and the work still to do for it.
     std::array<NotchShape, kNotches> shape_{};
+    // What each notch's curve was computed from: a notch asked to show the same again (a
+    // preset loaded twice, a link of equal channels) is not computed again.
+    mutable std::array<NotchShape, kNotches> computed_;
     mutable std::array<bool, kNotches> notchDue_{};
     mutable std::array<bool, kChannels> sumDue_{}, curveDue_{};
     std::array<double, kChannels> curveScale_{};
@@ -64,6 +73,8 @@ class ResponseGraph {
     mutable std::array<Canvas, kChannels> canvas_;
     mutable std::array<Curve, kNotches> notch_{};
     mutable std::array<Curve, kChannels> sum_{};
+    mutable std::array<int, kFrequencyCount> columns_{};
+    mutable std::optional<std::uint64_t> columnsScale_;
 };
 
 }  // namespace vx470

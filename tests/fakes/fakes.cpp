@@ -22,7 +22,7 @@ void FakeSerialPort::reset() {
     openable = {1};
     writeFails = false;
     onWrite = nullptr;
-    writes.clear();
+    forgetWrites();
     opens.clear();
     inBufferSize = 1024;
     open_ = false;
@@ -32,9 +32,20 @@ void FakeSerialPort::reset() {
     due_ = 0;
 }
 
+void FakeSerialPort::forgetWrites() {
+    for (Write& w : writes) spare_.push_back(std::move(w.bytes));
+    writes.clear();
+}
+
 bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
     if (!open_ || writeFails) return false;
-    writes.push_back({port_, Bytes(bytes.begin(), bytes.end()), clock_.now()});
+    Bytes record;
+    if (!spare_.empty()) {
+        record = std::move(spare_.back());
+        spare_.pop_back();
+    }
+    record.assign(bytes.begin(), bytes.end());
+    writes.push_back({port_, std::move(record), clock_.now()});
     if (onWrite) onWrite(*this, writes.back().bytes);
     return true;
 }

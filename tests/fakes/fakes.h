@@ -58,6 +58,8 @@ class FakeSerialPort final : public SerialPort {
     int currentPort() const { return port_; }
     // Closed, with nothing recorded or on its way, as a new port (the clock stays).
     void reset();
+    // Empties `writes`, keeping their buffers for the writes to come.
+    void forgetWrites();
     std::size_t queued() const { return input_.size(); }
 
     bool open(int number) override;
@@ -78,7 +80,8 @@ class FakeSerialPort final : public SerialPort {
     // thousands a second and the allocator's checks were a large part of each.
     std::vector<std::uint8_t> input_;
     std::vector<std::pair<Clock::Duration, Bytes>> pending_;  // by time, then order of arrival
-    std::size_t due_ = 0;  // pending_ before this index has been delivered
+    std::size_t due_ = 0;       // pending_ before this index has been delivered
+    std::vector<Bytes> spare_;  // buffers of forgotten writes
 };
 
 // Answers message boxes from a script, else with the default button as Enter would.
