@@ -84,10 +84,10 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     // the box refuses shows a warning, leaves "?" and sends nothing; an Enter it takes sends
     // what `taken` returns. Returns whether the box shows its own value again: the last
     // Enter was taken, or the box is closed.
-    const auto entry = [&](TextBox& box, Bytes keys, const auto& taken) {
-        keys.push_back(Key::Enter);
+    const auto entry = [&](TextBox& box, const Bytes& keys, const auto& taken) {
         bool accepted = true;
-        for (std::uint8_t k : keys) {
+        for (std::size_t i = 0; i <= keys.size(); ++i) {
+            const int k = i < keys.size() ? keys[i] : Key::Enter;
             const bool enter = k == Key::Enter && box.EffectiveEnabled();
             const std::size_t boxes = fp.fakes.dialogs.shown.size();
             // Only an Enter may change the text in a way worth comparing: copy it just then.

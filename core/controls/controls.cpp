@@ -90,15 +90,15 @@ void TextBox::SetSelection(std::size_t start, std::size_t length) {
 }
 
 void TextBox::insert(char32_t c) {
-    std::string t = text_;
-    t.erase(selStart_, selLength_);
-    if (MaxLength != 0 && Utf8Length(t) >= MaxLength) return;
+    // The text without the selection must leave room; it is measured in place, not copied.
+    const std::string_view text = text_;
+    const std::size_t kept =
+        Utf8Length(text.substr(0, selStart_)) + Utf8Length(text.substr(selStart_ + selLength_));
+    if (MaxLength != 0 && kept >= MaxLength) return;
     std::string bytes;
     AppendUtf8(bytes, c);
-    t.insert(selStart_, bytes);
-    const std::size_t caret = selStart_ + bytes.size();
-    text_ = std::move(t);
-    selStart_ = caret;
+    text_.replace(selStart_, selLength_, bytes);
+    selStart_ += bytes.size();
     selLength_ = 0;
     notify();
     if (Change) Change();
