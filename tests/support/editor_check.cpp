@@ -43,6 +43,16 @@ const std::string& frequencyText(int index) {
     return texts[at(std::clamp(index, 0, kMaxFrequencyIndex))];
 }
 
+// The same for the gain boxes, by gain code.
+const std::string& gainText(int code) {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> t;
+        for (int g = 0; g <= 255; ++g) t.push_back(std::to_string(g - kMaxGainCode));
+        return t;
+    }();
+    return texts[at(std::clamp(code, 0, 255))];
+}
+
 std::uint8_t clamped(int v, int max, int min = 0) {
     return static_cast<std::uint8_t>(std::clamp(v, min, max));
 }
@@ -92,7 +102,7 @@ std::string EditorMismatch(const Program& program, const TextsToSkip& skip) {
         const int gain = image[r + NotchRecord::Gain], q = image[r + NotchRecord::Q];
         const int index = image[r + NotchRecord::FreqHigh] * 256 + image[r + NotchRecord::FreqLow];
         const double hz = FrequencyGrid[at(std::min(index, kMaxFrequencyIndex))];
-        const std::string db = std::to_string(gain - kMaxGainCode);
+        const std::string& db = gainText(gain);
         const std::string& text2 = frequencyText(index);
         // The rows of the automatic notches are locked, the others open.
         const bool open =
