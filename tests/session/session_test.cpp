@@ -149,15 +149,25 @@ void poke(vxsim::Unit& unit, int address, const std::vector<std::uint8_t>& bytes
                                   0x5B,
                                   Command::WriteByte,
                                   std::uint8_t(address >> 8),
-                                  std::uint8_t(address),
+                                  std::uint8_t(address++),
                                   0,
                                   b,
                                   0,
                                   0,
                                   0xF7};
         unit.receive(f, {});
-        ++address;
     }
+}
+
+// What a step did, as the log shows it: "name(1, 2)".
+template <typename... A>
+std::string call(const char* name, const A&... args) {
+    std::string s = std::string(name) + "(", sep;
+    ((s += std::exchange(sep, ", ") + args), ...);
+    return s + ")";
+}
+std::string arg(int v) {
+    return std::to_string(v);
 }
 
 Session::Session(std::uint64_t seed, bool demo)
@@ -168,16 +178,9 @@ Session::Session(std::uint64_t seed, bool demo)
     // sensitivity 200 and release 7, a gain of 200 and a frequency index of 65535, and 40
     // automatic notches on the Right.
     vxsim::Image junk = vxsim::userSlotImage(0);
-    for (auto [at, b] : {std::pair{77, 9},
-                         {78, 7},
-                         {79, 200},
-                         {20, 7},
-                         {101, 2},
-                         {36, 200},
-                         {41, 0xFF},
-                         {42, 0xFF},
-                         {156, 40}})
-        junk[std::size_t(at)] = std::uint8_t(b);
+    const int offsets[] = {77, 78, 79, 20, 101, 36, 41, 42, 156},
+              bytes[] = {9, 7, 200, 7, 2, 200, 0xFF, 0xFF, 40};
+    for (int i = 0; i < 9; ++i) junk[std::size_t(offsets[i])] = std::uint8_t(bytes[i]);
     poke(unit, DeviceAddress::Images + 160 * kJunkSlot, {junk.begin(), junk.end()});
     poke(unit, DeviceAddress::Names + 8 * kJunkSlot, {' ', ' ', 'J', 'u', 'n', 'k', ' ', ' '});
     poke(unit, DeviceAddress::Marks + kJunkSlot, {DeviceAddress::Occupied});
@@ -513,49 +516,45 @@ std::string Session::randomStep() {
     Addrs e;
     if (kind < 30) {
         const int bar = pick(0, 2), v = pick(0, 1) ? pick(-2, 731) : pick(-3, 48);
-        what = "scrollRow(" + std::to_string(bar) + ", " + std::to_string(a) + ", " +
-               std::to_string(v) + ")";
+        what = call("scrollRow", arg(bar), arg(a), arg(v));
         e = scrollRow(bar, a, v);
     } else if (kind < 44) {
         const int bar = pick(0, 5), v = pick(-1, 16);
-        what = "scrollPanel(" + std::to_string(bar) + ", " + std::to_string(ch) + ", " +
-               std::to_string(v) + ")";
+        what = call("scrollPanel", arg(bar), arg(ch), arg(v));
         e = scrollPanel(bar, ch, v);
     } else if (kind < 58) {
-        const int box = pick(0, 2);
+        const int box = pick(0, 2), index = box == 2 ? ch : a;
         const std::string keys = keysFor(box);
-        what = "type(" + std::to_string(box) + ", " + std::to_string(box == 2 ? ch : a) + ", \"" +
-               printable(keys) + "\")";
-        e = type(box, box == 2 ? ch : a, keys);
+        what = call("type", arg(box), arg(index), "\"" + printable(keys) + "\"");
+        e = type(box, index, keys);
     } else if (kind < 63) {
-        what = "clickLink(" + std::to_string(yes) + ")";
+        what = call("clickLink", arg(yes));
         e = clickLink(yes);
     } else if (kind < 67) {
-        what = "copy(" + std::to_string(ch) + ", " + std::to_string(yes) + ")";
+        what = call("copy", arg(ch), arg(yes));
         e = copy(ch, yes);
     } else if (kind < 71) {
-        what = "reset(" + std::to_string(a % 4) + ", " + std::to_string(yes) + ")";
+        what = call("reset", arg(a % 4), arg(yes));
         e = reset(a % 4, yes);
     } else if (kind < 75) {
-        what = "saveAndLoad()";
+        what = call("saveAndLoad");
         e = saveAndLoad();
     } else if (kind < 81) {
         const Bytes b = randomFile();
-        what = "loadFile(" + std::to_string(b.size()) + " bytes)";
+        what = call("loadFile", arg(int(b.size())) + " bytes");
         e = loadFile(b);
     } else if (kind < 86) {
-        what = "readPreset(" + std::to_string(a % 20) + ", " + std::to_string(yes) + ")";
+        what = call("readPreset", arg(a % 20), arg(yes));
         e = readPreset(a % 20, yes);
     } else if (kind < 89) {
         std::string name;
         static const char* const letters[] = {"a", "b", " ", "Z", "9", "\xC3\xA9", "\xC5\x82"};
         for (int i = pick(0, 10); i > 0; --i) name += letters[pick(0, 6)];
-        what = "storePreset(" + std::to_string(a % 16) + ", \"" + name + "\", " +
-               std::to_string(yes) + ")";
+        what = call("storePreset", arg(a % 16), "\"" + name + "\"", arg(yes));
         e = storePreset(a % 16, name, yes);
     } else if (kind < 97) {
         const int box = pick(0, 2), reports = pick(0, 40);
-        what = "search(" + std::to_string(box) + ", " + std::to_string(reports) + ")";
+        what = call("search", arg(box), arg(reports));
         e = search(box, reports);
     } else {
         what = "Timer3";
