@@ -52,16 +52,18 @@ bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
 
 void FakeSerialPort::arriveNow(std::span<const std::uint8_t> bytes) {
     // Behind nothing that is still on its way it goes straight in, as bytesWaiting would take it.
-    if (open_ && due_ == pending_.size()) {
+    if (open_ && due_ == pending_.size())
         input_.insert(input_.end(), bytes.begin(), bytes.end());
-        return;
-    }
-    arrive(Bytes(bytes.begin(), bytes.end()));
+    else
+        queue(clock_.now(), Bytes(bytes.begin(), bytes.end()));
 }
 
 void FakeSerialPort::arrive(Bytes bytes, Clock::Duration after) {
-    if (after <= Clock::Duration::zero() && due_ == pending_.size()) return arriveNow(bytes);
-    const Clock::Duration at = clock_.now() + after;
+    if (after <= Clock::Duration::zero()) return arriveNow(bytes);
+    queue(clock_.now() + after, std::move(bytes));
+}
+
+void FakeSerialPort::queue(Clock::Duration at, Bytes bytes) {
     const auto later = std::find_if(pending_.begin() + static_cast<std::ptrdiff_t>(due_),
                                     pending_.end(), [&](const auto& p) { return p.first > at; });
     pending_.emplace(later, at, std::move(bytes));

@@ -73,6 +73,8 @@ class FakeSerialPort final : public SerialPort {
     void waitForInput(std::chrono::nanoseconds limit) override;
 
   private:
+    void queue(Clock::Duration at, Bytes bytes);
+
     FakeClock& clock_;
     bool open_ = false;
     int port_ = 0;
