@@ -273,11 +273,10 @@ class Program:
             fields = f.read().rsplit(")", 1)[1].split()
         return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
-    def ended(self, timeout=WAIT):
-        try:
-            return self.proc.wait(timeout)
-        except subprocess.TimeoutExpired:
-            raise Failure(f"the program still runs {timeout:.0f} s later")
+    def ended(self):
+        """The program's exit status, once it has ended."""
+        wait(lambda: self.proc.poll() is not None, "the program to end")
+        return self.proc.returncode
 
     def file(self, name):
         return os.path.join(self.cwd, name)

@@ -19,13 +19,14 @@ from harness import Failure, check, desktop, frame, key, program, wait, xdo
 
 SIDES = ("Left", "Right")
 SURE = "               Are you sure ? "
+START = 45  # frames of the start-up: 29, and 8 for each of the two names of stored presets
 OPS = {"Load": ("Load Preset from PC", "Open"), "Save": ("Save Preset to PC", "Save As")}
 GROUPS = {}  # name: (simulator options of the one program its scenarios share, or None; them)
 
 
-def scenario(fn):
-    GROUPS[GROUP][1].append(fn)  # the section's group
-    return fn
+def group(name, shared=None):
+    GROUPS[name] = (shared, [])
+    return lambda fn: GROUPS[name][1].append(fn) or fn
 
 
 # ---- what the unit sees and what the editor shows -----------------------------------------
@@ -114,9 +115,8 @@ def does(p, action, expected, what):
     action()
     with contextlib.suppress(Failure):  # too few: told below
         p.sent(n, len(expected))
-    got = p.frames[n:]
-    check(got == expected, f"{what}: expected {len(expected)} frame(s) {expected[:3]}, "
-                           f"the line saw {len(got)}: {got[:6]}")
+    check(p.frames[n:] == expected, f"{what}: expected {len(expected)} frame(s) {expected[:3]}"
+                                    f", the line saw {p.frames[n:][:6]}")
 
 
 def ask(p, title, text, answer=None, by_key=None):
@@ -157,9 +157,8 @@ def each(p, cases, run):
     check(not problems, " | ".join(problems))
 
 
-def unit(desk, *sim, presets="5,9"):
-    return program(desk, ["--presets", presets, *sim] if presets else sim,
-                   29 + 8 * len(presets.split(",")) if presets else 29)
+def unit(desk, *sim):
+    return program(desk, ["--presets", "5,9", *sim], START)
 
 
 def exit_asks(p):
@@ -177,8 +176,7 @@ def exit_asks(p):
 
 
 # ---- start-up and exit --------------------------------------------------------------------
-GROUP = "startup"
-GROUPS[GROUP] = (None, [])
+scenario = group("startup")
 
 
 @scenario
@@ -216,8 +214,7 @@ def without_a_unit(desk):
 
 
 # ---- editing, on one program: each scenario takes the editor as the last one left it ------
-GROUP = "editing"
-GROUPS[GROUP] = ((), [])
+scenario = group("editing", ())
 
 
 @scenario
@@ -337,8 +334,7 @@ def resets(p, c):
 
 
 # ---- feedback search ----------------------------------------------------------------------
-GROUP = "search"
-GROUPS[GROUP] = (("--search-interval", "300"), [])
+scenario = group("search", ("--search-interval", "300"))
 
 
 @scenario
@@ -375,8 +371,7 @@ def search_with_reports_then_exit(p, c):
 
 
 # ---- device presets, on one program -------------------------------------------------------
-GROUP = "presets"
-GROUPS[GROUP] = ((), [])
+scenario = group("presets", ())
 READ, STORE = ("Read Preset from device", "Read Preset"), ("Store Preset to device", "Store preset")
 
 
@@ -439,8 +434,7 @@ def store_dialog(p, c):
 
 
 # ---- preset files, on one program, which starts without a Preset folder -------------------
-GROUP = "files"
-GROUPS[GROUP] = ((), [])
+scenario = group("files", ())
 
 
 @scenario
@@ -523,14 +517,13 @@ def preset_files(p, c):
 
 
 # ---- line faults --------------------------------------------------------------------------
-GROUP = "timeout"
-GROUPS[GROUP] = (None, [])
+scenario = group("timeout")
 
 
 def times_out(desk, fault, hold):
     """One real click (or a held button) on a gain arrow of a line that stopped answering:
     six identical frames 4 s apart, then "Time out" with the program idle; OK ends it."""
-    with unit(desk, fault, "29", presets="") as p:
+    with unit(desk, fault, START) as p:
         c = p.controls()
         bar, (f, q, g) = c["Left notch 5 gain bar"], row(c, 0, 4)
         if fault == "--hangup-after":
@@ -538,10 +531,7 @@ def times_out(desk, fault, hold):
         bar.press(0.25, 0.5, "mousedown", 1, *([] if hold else ["mouseup", 1]))
         clicked, cpu = time.monotonic(), p.cpu()
         try:
-            try:
-                box = p.box("VX-470 Remote", timeout=45)
-            except Failure as e:
-                raise Failure(f"{e}; the line saw {p.frames[29:]}")
+            box = p.box("VX-470 Remote", timeout=45)
             waited = time.monotonic() - clicked
             share = (p.cpu() - cpu) / waited
             check(box.message == ["Time out"], f"the box says {box.message}")
@@ -553,14 +543,15 @@ def times_out(desk, fault, hold):
             check(g - bar.value <= 1, f"the gain moved from {g} to {bar.value}")
         finally:
             xdo("mouseup", 1)
-        wire = p.frames[29:]
+        wire = p.frames[START:]
         check(wire == [notch(0, 4, f, q, g - 1)] * 6 or fault == "--hangup-after" and not wire,
               f"the line saw {wire}")
-        gaps = [round(b[1] - a[1], 1) for a, b in zip(p.wire.frames[29:], p.wire.frames[30:])]
+        gaps = [round(b[1] - a[1], 1) for a, b in zip(p.wire.frames[START:],
+                                                       p.wire.frames[START + 1:])]
         check(all(3 <= s <= 5.5 for s in gaps), f"resends {gaps} s apart")
         box.answer("OK")
         p.ended()
-        check(p.frames[29:] == wire, f"frames after the Time out: {p.frames[35:]}")
+        check(p.frames[START:] == wire, f"frames after the Time out: {p.frames[START + 6:]}")
 
 
 @scenario
@@ -578,18 +569,17 @@ def a_line_that_hangs_up(desk):
 def as_ordinary_user(argv):
     """Runs the suite again as nobody: as root a mode-000 file can still be read and a
     read-only one written, and those cases could not fail."""
-    stage = tempfile.mkdtemp(prefix="vx470-blackbox-")
+    stage, here = tempfile.mkdtemp(prefix="vx470-blackbox-"), os.path.abspath(__file__)
     os.chmod(stage, 0o755)
-    for f in ("harness.py", "scenarios.py"):
-        shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), f), stage)
-    programs = [shutil.copy(a, stage) for a in argv[1:3]]
+    staged = [shutil.copy(f, stage) for f in [
+        *argv[1:3], os.path.join(os.path.dirname(here), "harness.py"), here]]
     home = os.path.join(stage, "home")
     os.mkdir(home, 0o700)
     os.chown(home, 65534, 65534)
     try:
         return subprocess.call(
             ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--pdeathsig",
-             "TERM", sys.executable, os.path.join(stage, "scenarios.py"), *programs, *argv[3:]],
+             "TERM", sys.executable, "-B", staged[3], *staged[:2], *argv[3:]],
             env=dict(os.environ, HOME=home, XDG_RUNTIME_DIR=home))
     finally:
         shutil.rmtree(stage, ignore_errors=True)
@@ -600,19 +590,17 @@ def main(argv):
         return as_ordinary_user(argv)
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))  # and clean up on the way out
     shared, scenarios = GROUPS[argv[3]]
-    chosen, failed = [fn for fn in scenarios if fn.__name__ in argv[4:] or len(argv) < 5], []
+    chosen = [fn for fn in scenarios if fn.__name__ in argv[4:] or len(argv) < 5]
+    failed, p = [], None
     with desktop(argv[1], argv[2]) as desk, contextlib.ExitStack() as stack:
-        p = None
         for fn in chosen:
             start = time.monotonic()
             try:
-                if shared is None:
-                    fn(desk)
-                else:
+                if shared is not None:
                     p = p or stack.enter_context(unit(desk, *shared))
                     check(p.proc.poll() is None, "the program has ended")
                     tidy(p)
-                    fn(p, p.controls())
+                fn(*((desk,) if shared is None else (p, p.controls())))
                 verdict = "ok"
             except Exception as e:
                 failed.append(fn.__name__)
