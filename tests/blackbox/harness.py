@@ -221,10 +221,10 @@ class Program:
 
     frames = property(lambda self: [f for f, *_ in self.wire.frames])
 
-    def sent(self, since=0, count=1, settle=1.5, timeout=WAIT):
+    def sent(self, since=0, count=1, settle=1.5):
         """The frames written from index `since` on, once there are `count` of them and the
         line has then been quiet for `settle` seconds."""
-        wait(lambda: len(self.frames) - since >= count, f"{count} frame(s)", timeout)
+        wait(lambda: len(self.frames) - since >= count, f"{count} frame(s)")
         last, quiet = len(self.frames), time.monotonic()
         while time.monotonic() - quiet < settle:
             time.sleep(0.1)
@@ -245,27 +245,24 @@ class Program:
         return {a.name: Widget(a) for a in self.app if a is not None and role in (
             None, a.getRoleName()) and a.getState().contains(pyatspi.STATE_SHOWING)}
 
-    def window(self, titles, role=None, timeout=WAIT):
-        titles = titles if isinstance(titles, tuple) else (titles,)
+    def window(self, role, *titles, timeout=WAIT):
         return wait(lambda: next((w for t, w in self.tops(role).items() if t in titles), None),
-                    f'window "{titles[0]}"', timeout)
+                    f'{role} "{titles[0]}"', timeout)
 
     def box(self, title, timeout=WAIT):
-        return self.window(title, "alert", timeout)
+        return self.window("alert", title, timeout=timeout)
 
     def gone(self, title, role=None):
         wait(lambda: title not in self.tops(role), f'"{title}" to close')
 
     def main(self, timeout=60):
-        return self.window(("VX-470 - Remote Control Software",
-                            "VX-470 - DEMO - Remote Control Software"), "frame", timeout)
+        return self.window("frame", "VX-470 - Remote Control Software",
+                           "VX-470 - DEMO - Remote Control Software", timeout=timeout)
 
     def controls(self):
         """Every named control of the main window, found in one walk of the tree."""
-        found = {}
-        for a in pyatspi.findAllDescendants(self.main().acc, lambda a: a is not None and a.name):
-            found.setdefault(a.name, Widget(a))
-        return found
+        found = pyatspi.findAllDescendants(self.main().acc, lambda a: a is not None and a.name)
+        return {a.name: Widget(a) for a in reversed(found)}  # the first of a name wins
 
     def cpu(self):
         """Processor seconds the program has used."""
@@ -274,7 +271,6 @@ class Program:
         return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
     def ended(self):
-        """The program's exit status, once it has ended."""
         wait(lambda: self.proc.poll() is not None, "the program to end")
         return self.proc.returncode
 

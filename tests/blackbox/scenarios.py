@@ -115,8 +115,11 @@ def does(p, action, expected, what):
     action()
     with contextlib.suppress(Failure):  # too few: told below
         p.sent(n, len(expected))
-    check(p.frames[n:] == expected, f"{what}: expected {len(expected)} frame(s) {expected[:3]}"
-                                    f", the line saw {p.frames[n:][:6]}")
+    got = p.frames[n:]
+    i = next((i for i, (a, b) in enumerate(zip(got, expected)) if a != b),
+             min(len(got), len(expected)))
+    check(got == expected, f"{what}: {len(got)} frame(s), not {len(expected)}; from #{i} the line"
+                           f" saw {got[i:i + 3]}, not {expected[i:i + 3]}")
 
 
 def ask(p, title, text, answer=None, by_key=None):
@@ -135,7 +138,7 @@ def replace_text(box, text):
 
 def toolbar(p, tip, title):
     p.main().find(tip, "push button").click()
-    return p.window(title, "dialog")
+    return p.window("dialog", title)
 
 
 def tidy(p):
