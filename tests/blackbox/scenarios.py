@@ -573,13 +573,13 @@ def as_ordinary_user(argv):
     """Runs the suite again as nobody: as root a mode-000 file can still be read and a
     read-only one written, and those cases could not fail."""
     stage, here = tempfile.mkdtemp(prefix="vx470-blackbox-"), os.path.abspath(__file__)
-    os.chmod(stage, 0o755)
-    staged = [shutil.copy(f, stage) for f in [
-        *argv[1:3], os.path.join(os.path.dirname(here), "harness.py"), here]]
-    home = os.path.join(stage, "home")
-    os.mkdir(home, 0o700)
-    os.chown(home, 65534, 65534)
     try:
+        os.chmod(stage, 0o755)
+        staged = [shutil.copy(f, stage) for f in [
+            *argv[1:3], os.path.join(os.path.dirname(here), "harness.py"), here]]
+        home = os.path.join(stage, "home")
+        os.mkdir(home, 0o700)
+        os.chown(home, 65534, 65534)
         return subprocess.call(
             ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "--pdeathsig",
              "TERM", sys.executable, "-B", staged[3], *staged[:2], *argv[3:]],
