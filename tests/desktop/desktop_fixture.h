@@ -19,7 +19,7 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 namespace vx470::desktop {
 
-using test::Bytes, test::frame;
+using test::Bytes;
 
 // The main window, shown as maximised on a 1280 x 800 screen, with its toolbar and the editor
 // over a program on fakes loaded with the sample image: Left has three automatic rows, Right
@@ -37,10 +37,6 @@ class DesktopTest : public test::ProgramTest {
     TextBoxEdit* edit(const char* name, int i) const { return find<TextBoxEdit>(name, i); }
     QScrollBar* bar(const char* name, int i) const { return find<QScrollBar>(name, i); }
     CanvasView* graph(int ch) const { return window->Editor()->Graph(ch); }
-    Bytes notchFrame(int n) const {
-        const auto r = static_cast<int>(NotchOffset[static_cast<std::size_t>(n)]);
-        return frame({7, n / 12, n % 12, image(r + 1), image(r + 2), image(r + 3), image(r)});
-    }
     // Shown and active, so the keyboard reaches it; by default as maximised on 1280 x 800.
     static void show(QWidget* w, QSize size = {1280, 720}) {
         if (!size.isEmpty()) w->resize(size);

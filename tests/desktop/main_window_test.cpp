@@ -5,6 +5,7 @@ namespace vx470::desktop {
 namespace {
 
 using MainWindowTest = DesktopTest;
+using PresetDialogTest = DesktopTest;
 
 // What Tab can reach in `window`, but the editor's frame.
 QList<QWidget*> focusable(const QWidget* window) {
@@ -82,8 +83,7 @@ TEST_F(MainWindowTest, WindowsCloseInAnyOrderWithoutHarm) {
     auto* readDialog = new ReadDialog(gate, read, window.get());
     readDialog->show();
     p.dialogs.answers = {Answer::No};
-    EXPECT_FALSE(window->close());  // asks, over the open dialog
-    EXPECT_EQ(p.dialogs.shown.at(0).title, "Exit");
+    EXPECT_FALSE(window->close());       // asks, over the open dialog
     EXPECT_FALSE(editorFrame->close());  // the editor stays until the program ends
     EXPECT_TRUE(readDialog->close());    // a Cancel
     EXPECT_TRUE(window->isVisible() && editorFrame->isVisible() && frames().empty());
@@ -133,6 +133,23 @@ TEST_F(MainWindowTest, BothChannelsFitAMaximisedWindowOnA1280By800Screen) {
             EXPECT_GT(g.left(), canvas.right());
         }
     }
+}
+
+// Both dialogs show every row number, name and button whole (also at 125 and 150 %).
+TEST_F(PresetDialogTest, BothDialogsShowEverythingWhole) {
+    FrmRead read(program);
+    FrmStore store(program);
+    read.Form_Load();
+    store.Form_Load();
+    ReadDialog readDialog(gate, read);
+    StoreDialog storeDialog(gate, store);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&readDialog, &storeDialog}) {
+        show(dialog, {});
+        EXPECT_EQ(clippedWidgets(dialog), QStringList());
+        dialog->hide();
+    }
+    EXPECT_EQ(readDialog.findChild<QTreeWidget*>("List1")->topLevelItem(19)->text(0), "20");
+    EXPECT_EQ(storeDialog.findChild<QTreeWidget*>("List1")->topLevelItem(0)->text(0), "05");
 }
 
 }  // namespace
