@@ -86,9 +86,6 @@ TEST_F(Presets, FileDialogsOpenInThePresetFolderAndFilesThatCannotBeReadChangeNo
     for (const auto& r : {p.fileDialogs.requests[1], p.fileDialogs.requests[2]})
         EXPECT_EQ(std::tuple(r.filter, r.initialFolder, r.confirmOverwrite),
                   std::tuple("file preset (*.Fbk)|*.Fbk", file("Preset").string(), true));
-    writeFile(file("caf\u00E9 \u0142.Fbk"), before);
-    use(0, file("caf\u00E9 \u0142.Fbk"));
-    EXPECT_EQ(eq().Label8.Caption(), "caf\u00E9 \u0142.Fbk");
 }
 
 // Read-only files, links and a user's own ".saving" file: blackbox_files.
@@ -142,9 +139,7 @@ TEST_F(Presets, NamesHoldOnlyWhatTheUnitCanStoreAndShowAsStoredOrRead) {
 }
 
 TEST(Text, Windows1252AndUtf8) {
-    const std::pair<char32_t, int> codes[] = {{U'A', 'A'},  {U'é', 0xE9}, {U'€', 0x80},
-                                              {U'Ÿ', 0x9F}, {U'中', -1},  {U'\U0001F600', -1}};
-    for (auto [c, b] : codes) EXPECT_EQ(ToWindows1252(c) ? *ToWindows1252(c) : -1, b) << b;
+    // Single characters are pinned where names are stored and read, above.
     std::string all;
     for (int b = 0; b < 256; ++b) {
         EXPECT_EQ(ToWindows1252(FromWindows1252(static_cast<std::uint8_t>(b))), b) << b;
