@@ -38,6 +38,7 @@ TEST_F(MainWindowTest, ASearchLocksTheWindowAndDisabledWidgetsTakeNoInput) {
     EXPECT_EQ(enabled().join(""), "Check1(1)");  // the toolbar and the editor locked
     const QImage shown = window->grab().toImage();
     poke(4);
+    EXPECT_FALSE(window->close());  // silently
     EXPECT_EQ(window->grab().toImage(), shown);
     EXPECT_EQ(frames().size(), 1u);
     EXPECT_TRUE(p.dialogs.shown.empty());
