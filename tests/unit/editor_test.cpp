@@ -66,10 +66,11 @@ TEST_F(Editor, CopiesLeaveTheBytesTheEditorNeverDecodesAlone) {
 
 TEST_F(Editor, ReportsNoControlCanShowChangeNothingAndAReportWaitsForItsTenthByte) {
     const PresetImage before = program.channels.image;
-    // Q 4 and gain 46 of a notch report, gain 46 and filter 255 of a gain report.
+    // Q 4 and gain 46 of a notch report, gain 46 and filter 255 of a gain report; the gains
+    // go to notches not at 0 dB, where a clamped 46 would show.
     for (const Bytes& report :
-         {Bytes{0xFE, 0, 3, 1, 10, 4, 30, 0, 0, 0}, Bytes{0xFE, 0, 3, 1, 10, 2, 46, 0, 0, 0},
-          Bytes{0xFD, 1, 3, 0, 0, 0, 46, 0, 0, 0}, Bytes{0xFD, 1, 255, 0, 0, 0, 0, 0, 0, 0}}) {
+         {Bytes{0xFE, 0, 3, 1, 10, 4, 30, 0, 0, 0}, Bytes{0xFE, 0, 4, 1, 10, 2, 46, 0, 0, 0},
+          Bytes{0xFD, 1, 6, 0, 0, 0, 46, 0, 0, 0}, Bytes{0xFD, 1, 255, 0, 0, 0, 0, 0, 0, 0}}) {
         p.port.arrive(report);
         program.reports.PollDeviceReports();
     }
