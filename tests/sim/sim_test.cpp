@@ -1,5 +1,5 @@
 // The simulator's own faults, pacing and options, and what the program never sends it, on an
-// invented clock. Its replies, memory, resynchronisation and reports are fuzz_sim_commands';
+// invented clock. Its replies, memory and reports are fuzz_sim_commands';
 // what the program makes of the faults and of other devices is the e2e tests'.
 #include <gtest/gtest.h>
 
@@ -41,8 +41,23 @@ struct Bench {
     TimePoint now = TimePoint{} + 1h;
 };
 
-TEST(Unit, FieldsOutOfRangeAreAnsweredAndChangeNothing) {
+TEST(Unit, ResynchronisesAfterGarbageAndIgnoresFieldsOutOfRange) {
     Bench b(Config{.userPresets = {5}});
+    // Junk with false starts, a frame with a bad end byte, one without the marker, a false
+    // start, then two probes; read 7 bytes at a time, splitting the frames.
+    const Bytes stream{0,    0,    0,    0xF7, 0x5B, 0xF0, 0xF0, 0xF0, 0x5B, 0x10, 0, 0, 0,
+                       0,    0,    0,    0,    0xF0, 0,    0,    0,    0,    0,    0, 0, 0,
+                       0xF7, 0xF0, 0x5B, 0xF0, 0x5B, 0,    0,    0,    0,    0,    0, 0, 0xF7,
+                       0xF0, 0x5B, 0,    0,    0,    0,    0,    0,    0,    0xF7};
+    Bytes out;
+    for (std::size_t i = 0; i < stream.size(); i += 7) {
+        const Bytes o = b.send(std::span(stream).subspan(i, 7));
+        out.insert(out.end(), o.begin(), o.end());
+    }
+    EXPECT_EQ(out.size(), 20u);
+    EXPECT_EQ(b.unit.receivedFrames(), (std::vector<Frame>{frame({0}), frame({0})}));
+
+    // Fields out of range: a reply each, and nothing changes.
     const Memory memory = b.unit.memory();
     const Image image = b.unit.runningImage();
     const std::uint8_t x = 0xFF;
