@@ -1,6 +1,6 @@
-// The simulator's own faults and options, and what the program never sends it, on an invented
-// clock. Its replies, preset reads and search reports are the black-box suite's, which drives
-// it through the program.
+// The simulator's own faults, pacing and options, and what the program never sends it, on an
+// invented clock. Its replies, memory and reports are fuzz_sim_commands';
+// what the program makes of the faults and of other devices is the e2e tests'.
 #include <gtest/gtest.h>
 
 #include <span>
@@ -101,16 +101,6 @@ TEST(Unit, EachFaultShapesTheReplyToItsFrame) {
     EXPECT_EQ(b.advance(350ms).at(0), 0xFE);
 }
 
-TEST(Unit, AnotherDeviceEchoesOrAnswersAtTwiceTheBaudRate) {
-    const Frame read = frame({16, 0, 48});
-    Bench echo(Config{.peer = Peer::Echo});
-    EXPECT_EQ(echo.send(read), bytes(read));
-    // The probe's reply at 9600 baud, as a 4800-baud host reads it: 5 bytes, none in place.
-    Bench fast(parseOptions({"--wrong-baud"}).options.config);
-    EXPECT_EQ(fast.send(frame({0})), (Bytes{0xDE, 0xD8, 0x08, 0x08, 0xF8}));
-    EXPECT_EQ(parseOptions({"--echo"}).options.config.peer, Peer::Echo);
-}
-
 TEST(Unit, PacedBytesTravelAt4800BaudAndOptionsReachTheConfig) {
     using Seconds = std::chrono::duration<double>;
     Bench b(Config{.paced = true});
@@ -127,6 +117,7 @@ TEST(Unit, PacedBytesTravelAt4800BaudAndOptionsReachTheConfig) {
     EXPECT_EQ(
         std::tuple(c.userPresets, c.faults.at(0).kind, c.faults.at(0).frame, c.faults.at(0).amount),
         std::tuple(std::vector<int>{9, 5}, FaultKind::ShortReply, 2u, 4u));
+    EXPECT_EQ(parseOptions({"--wrong-baud"}).options.config.peer, Peer::WrongBaud);
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"--presets", "4"}, {"--presets", "5,"}, {"--short", "3"}, {"--paced=1"}, {"--x"}})
         EXPECT_NE(parseOptions(bad).error, "") << bad[0];

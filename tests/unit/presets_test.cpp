@@ -1,84 +1,153 @@
+// Start-up, preset files and names beyond ASCII, on a program started against a MiniUnit.
+// What loads, reads and stores send and leave in the editor is the random sessions' and the
+// fuzz targets'; here are the port search, the dialogs' folders and refusals, atomic saves
+// and the names' code page.
+#include <filesystem>
+#include <set>
+
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
 #include "core/program_end.h"
+#include "core/text/utf8.h"
+#include "core/text/windows1252.h"
 #include "tests/unit/program_fixture.h"
 
 namespace vx470 {
 namespace {
 
+namespace fs = std::filesystem;
+using test::Bytes;
 using test::frame;
-using test::FrameList;
-using test::shown;
+using test::readFile;
 using test::Texts;
+using test::writeFile;
 
-// A program started against a unit whose preset 5 is used.
+TEST(Startup, SilentPortsAreSkippedTheUnitsPortIsStoredAndASmallScreenIsWarnedOf) {
+    test::Starting s;
+    s.p.port.openable = {2, 3, 5};  // 1 and 4 missing; 2 and 3 open but stay silent
+    s.unit.port = 5;
+    s.unit.attach(s.p.port);
+    s.p.host.screen = {640, 480};
+    writeFile(s.file("init.cfg"), {3, 0});
+    s.start();
+    std::vector<int> probed;
+    for (const auto& w : s.p.port.writes)
+        if (w.bytes == frame({0})) probed.push_back(w.port);
+    EXPECT_EQ(std::pair(probed, readFile(s.file("init.cfg"))),
+              std::pair(std::vector{3, 2, 5}, Bytes{5, 0}));
+    EXPECT_EQ(s.boxes(), Texts{"Warning: Minimum display resolution is 800x600"});
+}
+
+// How a transaction times out is link_test's; the start-up ends there too.
+TEST(Startup, ALineThatDiesDuringTheReadOutEndsInTimeOut) {
+    test::Starting s;
+    s.unit.answers = 20;
+    s.unit.attach(s.p.port);
+    s.program.Start();
+    EXPECT_THROW(s.program.OnTimer(TimerId::Splash), ProgramEnd);
+    EXPECT_EQ(std::pair(s.boxes(), s.program.mainWindow.Visible()),
+              std::pair(Texts{"VX-470 Remote: Time out"}, false));
+}
+
+// A started program whose slot 6 holds a name with a letter beyond ASCII.
 class Presets : public test::StartingProgram {
   protected:
     Presets() {
-        unit.usePreset(5, "  Live  ");
-        unit.running[76] = 2;
+        unit.usePreset(6, "caf\xE9    ");
         unit.attach(p.port);
         start();
         p.port.writes.clear();
     }
+    fs::path file(const char* name) const { return dir.path() / PathFromUtf8(name); }
+    void use(int button, const fs::path& f) {
+        p.fileDialogs.paths = {f.empty() ? "" : Utf8FromPath(f)};
+        click(button);
+    }
+    Bytes imageBytes() const {
+        return Bytes(program.channels.image.begin(), program.channels.image.end());
+    }
 };
 
-TEST_F(Presets, AReadAppliesTheBlockUnlinked) {
-    unit.running[76] = 7;
-    eq().Check2.UserClick();  // linked (the copy question answered Yes)
-    ASSERT_EQ(program.channels.LinkChannels, 1);
+TEST_F(Presets, FileDialogsOpenInThePresetFolderAndFilesThatCannotBeReadChangeNothing) {
+    use(1, {});  // cancelled: the folder "Preset" is not there yet
+    fs::create_directory(file("Preset"));
+    fs::create_directory(file("folder.Fbk"));
+    eq().Check2.SetValue(1);  // linked: the question, answered Yes
     p.port.writes.clear();
+    p.dialogs.shown.clear();
+    const Bytes before = imageBytes();
+    use(0, file("folder.Fbk"));
+    use(0, {});
+    EXPECT_EQ(std::tuple(imageBytes() == before, frames().size(), program.channels.LinkChannels),
+              std::tuple(true, 0u, 1));
+    EXPECT_EQ(boxes(true), Texts{" Error:  File cannot be read. Try again. (!) [OK]"});
+    ASSERT_EQ(p.fileDialogs.requests.size(), 3u);
+    EXPECT_EQ(p.fileDialogs.requests[0].initialFolder, dir.path().string());
+    for (const auto& r : {p.fileDialogs.requests[1], p.fileDialogs.requests[2]})
+        EXPECT_EQ(std::tuple(r.filter, r.initialFolder, r.confirmOverwrite),
+                  std::tuple("file preset (*.Fbk)|*.Fbk", file("Preset").string(), true));
+}
+
+// Read-only files, links and a user's own ".saving" file: blackbox_files.
+TEST_F(Presets, ASaveReplacesOnlyWhatTheUserCouldChange) {
+    const fs::path kept = file("keep.Fbk"), target = file("t.Fbk");
+    const auto rw = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    writeFile(kept, Bytes(300, 9));
+    writeFile(target, Bytes(5, 5));
+    fs::permissions(target, rw);
+    fs::create_symlink("t.Fbk", file("link.Fbk"));
+    fs::create_directory(file("folder.Fbk"));
+    for (const char* name : {"keep.Fbk", "link.Fbk", "folder.Fbk", "missing/x.Fbk"})
+        use(1, file(name));
+    EXPECT_EQ(boxes(), (Texts{" Error:  File not saved: the name is not that of a file.",
+                              " Error:  File not saved. Try again."}));
+    EXPECT_EQ(std::tuple(readFile(kept), readFile(target), fs::status(target).permissions()),
+              std::tuple(imageBytes(), imageBytes(), rw));
+    // Each written file went to the disk under a name of its own, and nothing is left over.
+    ASSERT_EQ(p.host.flushed.size(), 2u);
+    EXPECT_NE(PathFromUtf8(p.host.flushed[0]), kept);
+    std::set<fs::path> names;
+    for (const auto& e : fs::directory_iterator(dir.path())) names.insert(e.path().filename());
+    EXPECT_EQ(names,
+              (std::set<fs::path>{"folder.Fbk", "init.cfg", "keep.Fbk", "link.Fbk", "t.Fbk"}));
+}
+
+TEST_F(Presets, NamesHoldOnlyWhatTheUnitCanStoreAndShowAsStoredOrRead) {
+    EXPECT_EQ(program.presets.PresetNames[5], "caf\u00E9    ");
+    p.host.onStore = [&](FrmStore& f) {
+        f.Text1.SetText("");
+        f.Text1.UserType("\u0142\u00F3d\u017A\u20AC");  // łódź€: the unit has ó, ž and €, not ł
+        EXPECT_EQ(f.Text1.Text(), "\u00F3d\u20AC");
+        f.Text1.UserEdit("\u4E2Dx\u0142y", 4);  // pasted, caret after the 'x'
+        EXPECT_EQ(std::pair(f.Text1.Text(), f.Text1.SelStart()), std::pair(std::string("xy"), 1ul));
+        f.Text1.SetText("");
+        f.Text1.UserType("\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9\u00E9");
+        EXPECT_EQ(Utf8Length(f.Text1.Text()), 8u);
+        f.Text1.SetText("\u00F3d\u20AC");
+        f.Command1[1].UserClick();
+    };
+    p.dialogs.answers = {Answer::Yes};
+    click(2);
+    EXPECT_EQ(Bytes(unit.memory.begin() + 3872, unit.memory.begin() + 3880),
+              (Bytes{' ', ' ', ' ', 0xF3, 'd', 0x80, ' ', ' '}));
+    EXPECT_EQ(std::tuple(program.presets.PresetNames[4], eq().Label8.Caption()),
+              std::tuple("\u00F3d\u20AC", "5: \u00F3d\u20AC"));
     p.dialogs.answers = {Answer::Yes};
     p.host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(0); };
     click(3);
-    EXPECT_EQ(frames(), FrameList{frame({11, 0})});
-    EXPECT_EQ(shown(eq().Label3[0], eq().Label8), (Texts{"7", "1: Preset01"}));
-    EXPECT_EQ(std::tuple(program.channels.LinkChannels, eq().Check2.Value(), p.port.inBufferSize),
-              std::tuple(0, 0, 10u));
+    EXPECT_EQ(eq().Label8.Caption(), "1: Preset01");
 }
 
-TEST_F(Presets, StoreWritesImageThenNameThenTheMarkLast) {
-    p.dialogs.answers = {Answer::Yes};
-    p.host.onStore = [&](FrmStore& f) {
-        f.Combo1.UserSelect(15);  // "20"
-        f.Text1.SetText("");
-        f.Text1.UserType("ab");
-        f.Command1[1].UserClick();
-    };
-    click(2);
-    FrameList expected;
-    for (int i = 0; i < 160; ++i)
-        expected.push_back(frame({17, (2688 + i) >> 8, (2688 + i) & 0xFF, 0, image(i)}));
-    for (int i = 0; i < 8; ++i)
-        expected.push_back(frame({17, (3992 + i) >> 8, (3992 + i) & 0xFF, 0, "   ab   "[i]}));
-    expected.push_back(frame({17, 0, 63, 0, 0x55}));
-    EXPECT_EQ(frames(), expected);
-    EXPECT_EQ(std::tuple(program.presets.PresetNames[19], program.presets.PresetUsed[19],
-                         eq().Label8.Caption()),
-              std::tuple("ab", true, "20: ab"));
-}
-
-TEST_F(Presets, AStoreCutOffByTheLineLeavesTheSlotUnmarked) {
-    unit.answers = 100;
-    p.dialogs.answers = {Answer::Yes};
-    p.host.onStore = [&](FrmStore& f) {
-        f.List1.UserDoubleClick(2);  // preset 7
-        f.Command1[1].UserClick();
-    };
-    EXPECT_THROW(click(2), ProgramEnd);
-    EXPECT_EQ(p.dialogs.shown.back().text, "Time out");
-    EXPECT_EQ(unit.memory[50], 0xFF);
-}
-
-TEST_F(Presets, AReadCutOffByTheLineKeepsTheImage) {
-    eq().HScroll20[11].UserSetValue(3);
-    unit.answers = 0;
-    const PresetImage before = program.channels.image;
-    p.dialogs.answers = {Answer::Yes};
-    p.host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(4); };
-    EXPECT_THROW(click(3), ProgramEnd);
-    EXPECT_EQ(p.dialogs.shown.back().text, "Time out");
-    EXPECT_EQ(program.channels.image, before);
+TEST(Text, Windows1252AndUtf8) {
+    // Single characters are pinned where names are stored and read, above.
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        EXPECT_EQ(ToWindows1252(FromWindows1252(static_cast<std::uint8_t>(b))), b) << b;
+        all.push_back(static_cast<char>(b));
+    }
+    EXPECT_EQ(Utf8Length(TextFromWindows1252(all)), 256u);
+    // Broken UTF-8 decodes one byte at a time, so nothing reads past the end.
+    EXPECT_EQ(Utf8Length("a\xC3\xE2\x82\xF0\x9F\x98"), 7u);
 }
 
 }  // namespace

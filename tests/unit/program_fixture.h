@@ -10,47 +10,12 @@
 
 namespace vx470::test {
 
-// What a user does in a text box: empty it, type, press Enter.
-inline void enter(TextBox& box, const std::string& text) {
-    box.SetText("");
-    box.UserType(text);
-    box.UserKey(Key::Enter);
-}
-
-// What each control shows (a text box its text, others their caption), to compare at once.
-template <typename... C>
-Texts shown(const C&... c) {
-    const auto one = [](const auto& x) -> std::string {
-        if constexpr (requires { x.Text(); })
-            return x.Text();
-        else
-            return x.Caption();
-    };
-    return {one(c)...};
-}
-
-inline PresetImage defaultImage() {
-    PresetImage image{};
-    std::copy(DefaultImage.begin(), DefaultImage.end(), image.begin());
-    return image;
-}
-
 // A whole program on fakes.
 struct OnFakes {
     FrameList frames() const { return framesOn(p.port); }
-    // The frames since the last call.
-    FrameList sent() {
-        const FrameList f = frames();
-        p.port.writes.clear();
-        return f;
-    }
     Texts boxes(bool full = false) const { return boxesOn(p.dialogs, full); }
     FrmEq& eq() { return program.frmEq; }
     std::uint8_t image(int i) const { return program.channels.image[static_cast<std::size_t>(i)]; }
-    Bytes bytes(int from, int n) const {
-        return Bytes(program.channels.image.begin() + from,
-                     program.channels.image.begin() + from + n);
-    }
 
     FakePlatform p;
     Program program{Platform{p.port, p.clock, p.dialogs, p.fileDialogs, p.host}};
@@ -69,17 +34,11 @@ class ProgramTest : public ::testing::Test, public OnFakes {
         program.link.CommPortNumber = 1;
         program.link.OpenCommPort();
         program.link.ReopenWithBufferSize(10);
-        loadImage(sampleImage());
-    }
-
-    static PresetImage sampleImage() {
-        PresetImage image = defaultImage();
-        image[76] = 3;
-        image[156] = 5;
-        image[44] = 30;
-        image[132] = 10;
-        image[135] = 3;
-        return image;
+        PresetImage image{};
+        std::copy(DefaultImage.begin(), DefaultImage.end(), image.begin());
+        for (auto [at, b] : {std::pair{76, 3}, {156, 5}, {44, 30}, {132, 10}, {135, 3}})
+            image[at] = static_cast<std::uint8_t>(b);
+        loadImage(image);
     }
 
     // Puts `image` into the editor the way the start-up read-out does: nothing sent.
