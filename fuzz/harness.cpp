@@ -8,9 +8,6 @@
 #include <random>
 #include <sstream>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace vx470::fuzz {
 
 Bytes FuzzInput::bytes(std::size_t n) {
@@ -224,11 +221,7 @@ const std::filesystem::path& ScratchDir() {
 std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
                                        std::size_t size) {
     const std::filesystem::path path = ScratchDir() / name;
-    // Plain system calls: a stream's buffer per input was a tenth of a run under the sanitizers.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const bool written =
-        fd >= 0 && (size == 0 || ::write(fd, data, size) == static_cast<ssize_t>(size));
-    Require(fd >= 0 && ::close(fd) == 0 && written,
+    Require(test::writeFile(path, Bytes(data, data + size)),
             [&] { return "could not write " + path.string(); });
     return path;
 }

@@ -55,7 +55,7 @@ void ResponseGraph::DrawNotchResponse(int n) {
     if (n < 0 || n >= kNotches) return;
     const auto i = static_cast<std::size_t>(n), ch = static_cast<std::size_t>(ChannelOfNotch(n));
     shape_[i] = {model_.NotchFrequency[i], model_.NotchGainDb[i], model_.NotchQ[i]};
-    notchDue_[i] = sumDue_[ch] = curveDue_[ch] = true;
+    sumDue_[ch] = curveDue_[ch] = true;
     curveScale_[ch] = PixelsPerDecade;
 }
 
@@ -94,8 +94,7 @@ ResponseGraph::Curve& ResponseGraph::ChannelResponse(int ch) {
 void ResponseGraph::update(std::size_t ch) const {
     const std::size_t first = ch * kNotchesPerChannel;
     for (std::size_t n = first; n < first + kNotchesPerChannel; ++n) {
-        if (!notchDue_[n]) continue;
-        notchDue_[n] = false;
+        // Due when asked to show another shape than its curve was computed from.
         if (computed_[n] == shape_[n]) continue;
         computed_[n] = shape_[n];
         const double fc = shape_[n].frequency, gain = shape_[n].gain;
@@ -150,7 +149,7 @@ void ResponseGraph::plot(std::size_t i, std::size_t ch, int x) const {
     double level = sum_[ch][i];
     // +inf and -inf contributions together sum to NaN: draw that as 0 dB.
     if (std::isnan(level)) level = 0.0;
-    canvas.LineTo(x, toPixel(kZeroDbRow - kRowsPerDb * level));
+    canvas.LineTo(x, toPixel(DbRow(level)));
 }
 
 }  // namespace vx470

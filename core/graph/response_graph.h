@@ -61,12 +61,11 @@ class ResponseGraph {
     const std::array<int, kFrequencyCount>& columns(double pixelsPerDecade) const;
 
     const ChannelModel& model_;
-    // What each notch was last asked to show, and the work still to do for it.
+    // What each notch was last asked to show.
     std::array<NotchShape, kNotches> shape_{};
     // What each notch's curve was computed from: a notch asked to show the same again (a
     // preset loaded twice, a link of equal channels) is not computed again.
     mutable std::array<NotchShape, kNotches> computed_;
-    mutable std::array<bool, kNotches> notchDue_{};
     mutable std::array<bool, kChannels> sumDue_{}, curveDue_{};
     std::array<double, kChannels> curveScale_{};
 

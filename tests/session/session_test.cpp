@@ -462,9 +462,8 @@ std::string Session::check(const Addrs& expected) {
     for (std::size_t n = 0; n < std::size_t(kNotches); ++n) {
         const std::size_t r = std::size_t(NotchOffset[n]);
         const int index = std::min(im[r + 1] * 256 + im[r + 2], kMaxFrequencyIndex);
-        skip_.gain[n] = skip_.gain[n] && eq.Text1[n].Text() != std::to_string(im[r] - kMaxGainCode);
-        skip_.frequency[n] = skip_.frequency[n] &&
-                             eq.Text2[n].Text() != FormatNumber(FrequencyGrid[std::size_t(index)]);
+        skip_.gain[n] = skip_.gain[n] && eq.Text1[n].Text() != GainText(im[r]);
+        skip_.frequency[n] = skip_.frequency[n] && eq.Text2[n].Text() != FrequencyText(index);
     }
     for (std::size_t c = 0; c < std::size_t(kChannels); ++c)
         skip_.sensitivity[c] =

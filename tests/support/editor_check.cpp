@@ -31,9 +31,15 @@ bool same(std::string& out, const char* what, int i, const std::tuple<A...>& act
     return false;
 }
 
-// What the frequency boxes show for each index, worked out once: the fuzz targets check the
-// editor after every step, and formatting was a third of their time.
-const std::string& frequencyText(int index) {
+std::uint8_t clamped(int v, int max, int min = 0) {
+    return static_cast<std::uint8_t>(std::clamp(v, min, max));
+}
+
+}  // namespace
+
+// Worked out once: the fuzz targets check the editor after every step, and formatting was a
+// third of their time.
+const std::string& FrequencyText(int index) {
     static const std::vector<std::string> texts = [] {
         std::vector<std::string> t;
         for (int i = 0; i <= kMaxFrequencyIndex; ++i)
@@ -43,8 +49,7 @@ const std::string& frequencyText(int index) {
     return texts[at(std::clamp(index, 0, kMaxFrequencyIndex))];
 }
 
-// The same for the gain boxes, by gain code.
-const std::string& gainText(int code) {
+const std::string& GainText(int code) {
     static const std::vector<std::string> texts = [] {
         std::vector<std::string> t;
         for (int g = 0; g <= 255; ++g) t.push_back(std::to_string(g - kMaxGainCode));
@@ -52,12 +57,6 @@ const std::string& gainText(int code) {
     }();
     return texts[at(std::clamp(code, 0, 255))];
 }
-
-std::uint8_t clamped(int v, int max, int min = 0) {
-    return static_cast<std::uint8_t>(std::clamp(v, min, max));
-}
-
-}  // namespace
 
 std::array<std::uint8_t, NotchRecord::Size> ClampedRow(const std::uint8_t* row) {
     const int index = std::min(row[1] * 256 + row[2], kMaxFrequencyIndex);
@@ -102,8 +101,8 @@ std::string EditorMismatch(const Program& program, const TextsToSkip& skip) {
         const int gain = image[r + NotchRecord::Gain], q = image[r + NotchRecord::Q];
         const int index = image[r + NotchRecord::FreqHigh] * 256 + image[r + NotchRecord::FreqLow];
         const double hz = FrequencyGrid[at(std::min(index, kMaxFrequencyIndex))];
-        const std::string& db = gainText(gain);
-        const std::string& text2 = frequencyText(index);
+        const std::string& db = GainText(gain);
+        const std::string& text2 = FrequencyText(index);
         // The rows of the automatic notches are locked, the others open.
         const bool open =
             n % kNotchesPerChannel >= image[at(NumAutoOffset[i / kNotchesPerChannel])];

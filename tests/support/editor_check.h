@@ -16,6 +16,10 @@ struct TextsToSkip {
     std::array<bool, kChannels> sensitivity{};
 };
 
+// What a gain box shows for a gain code, and a frequency box for a frequency index.
+const std::string& GainText(int code);
+const std::string& FrequencyText(int index);
+
 // Every image byte the editor decodes is within its range; every control, label, text and
 // the model show exactly what the image holds; the rows of the automatic notches are locked.
 // Empty when all of that holds, else the first notch or channel that differs.
