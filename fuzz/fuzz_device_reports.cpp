@@ -41,8 +41,8 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     PresetImage expected = program.channels.image;
     Bytes waiting;  // what the port holds, as the harness counts it
     for (int chunk = 0; chunk < kMaxChunks && !in.empty(); ++chunk) {
-        const Bytes bytes = in.bytes(in.byte() % 24);
-        port.arrive(bytes);
+        const auto bytes = in.bytes(in.byte() % 24);
+        port.arriveNow(bytes);
         waiting.insert(waiting.end(), bytes.begin(), bytes.end());
         for (int polls = 1 + in.byte() % 3; polls > 0; --polls) {
             const auto written = fp.sent([&] { program.reports.PollDeviceReports(); });
@@ -51,9 +51,10 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
                         "a poll without a whole report wrote something or lost the part");
                 continue;
             }
-            Require(
-                written == std::array{test::frame({Command::Acknowledge})} && port.queued() == 0,
-                "a whole report was not acknowledged exactly once or left bytes behind");
+            Require(written == std::array<test::FrameBytes, 1>{test::frameBytes(
+                                   {Command::Acknowledge})} &&
+                        port.queued() == 0,
+                    "a whole report was not acknowledged exactly once or left bytes behind");
             applyReport(waiting, expected);
             waiting.clear();
             Require(program.channels.image == expected, "the image differs from the reports");

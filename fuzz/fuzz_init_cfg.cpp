@@ -11,7 +11,7 @@ using namespace vx470;
 using namespace vx470::fuzz;
 
 int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path config = WriteScratchFile("init.cfg", data, size);
+    const std::string& config = WriteScratchFile("init.cfg", data, size);
     FuzzProgram& fp = FuzzProgram::Fresh();
     test::FakePlatform& fakes = fp.fakes;
     Program& program = fp.program;

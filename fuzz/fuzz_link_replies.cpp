@@ -49,7 +49,8 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
         if (operation == Operation::ReadImageBlock) reopen(kBlockReplySize);
         for (int chunks = in.byte() % 5; chunks > 0; --chunks) {
             const Clock::Duration delay = std::chrono::milliseconds(250) * in.byte();
-            const Bytes bytes = in.bytes(in.byte());
+            const auto span = in.bytes(in.byte());
+            const Bytes bytes(span.begin(), span.end());
             f.port.arrive(bytes, delay);
             coming.emplace(f.clock.now() + delay, bytes);
         }

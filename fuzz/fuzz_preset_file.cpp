@@ -11,14 +11,14 @@ using vx470::test::ClampedImage;
 using vx470::test::ClampedRow;
 
 int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::filesystem::path path = WriteScratchFile("fuzz.Fbk", data, size);
+    const std::string& path = WriteScratchFile("fuzz.Fbk", data, size);
     // Equal channels link without a copy; the copy's own frames are another target's business.
     FuzzProgram& fp = FuzzProgram::WithImage(ImageWithAutomaticNotches(3, 3));
     Program& program = fp.program;
     fp.link();
 
     const PresetImage before = program.channels.image;
-    fp.fakes.fileDialogs.paths = {path.string()};
+    fp.fakes.fileDialogs.paths.push_back(path);
     fp.fakes.dialogs.shown.clear();
     const auto written = fp.sent([&] { program.mainWindow.Command1_Click(0); });
     CheckEditorMatchesImage(program);
@@ -44,7 +44,7 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     // A notch frame carries the row as the file gave it: the automatic Q is the unit's own
     // business and comes with the section frames.
     for (int n = 0; n < kNotches; ++n) {
-        Require(written[at(n)] == NotchFrame(n, ClampedRow(data + NotchOffset[at(n)]).data()),
+        Require(Same(written[at(n)], NotchFrame(n, ClampedRow(data + NotchOffset[at(n)]).data())),
                 [&] { return "notch frame " + std::to_string(n) + " differs from the file"; });
     }
     return 0;

@@ -5,6 +5,7 @@
 // of a second), a length byte and that many bytes for the unit.
 
 #include <algorithm>
+#include <map>
 
 #include "fuzz/harness.h"
 #include "sim/unit.h"
@@ -31,13 +32,23 @@ bool wasSent(const Bytes& sent, std::size_t& from, const vxsim::Frame& frame) {
 int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     constexpr int kMaxSteps = 64;
     FuzzInput in{data, size};
-    vxsim::Config config;
-    for (int bits = in.byte(), slot = 0; slot < 8; ++slot)
-        if ((bits >> slot & 1) != 0) config.userPresets.push_back(5 + 2 * slot);
-    vxsim::Unit unit(config);
+    // A new unit for each set of occupied slots is built once; copied over the unit of the
+    // last input, it keeps that one's buffers and their room.
+    static std::map<int, vxsim::Unit> built;
+    static vxsim::Unit unit;
+    const int bits = in.byte();
+    auto found = built.find(bits);
+    if (found == built.end()) {
+        vxsim::Config config;
+        for (int slot = 0; slot < 8; ++slot)
+            if ((bits >> slot & 1) != 0) config.userPresets.push_back(5 + 2 * slot);
+        found = built.try_emplace(bits, config).first;
+    }
+    unit = found->second;
     vxsim::TimePoint now{};
     vxsim::Memory memory = unit.memory();  // what only write commands may change
-    Bytes sent;
+    static Bytes sent;  // kept between inputs for its room
+    sent.clear();
     std::size_t unmatched = 0;  // where in `sent` the next frame taken must start or follow
 
     for (int step = 0; step < kMaxSteps && !in.empty(); ++step) {
@@ -58,7 +69,7 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
 
         // Bytes arrive: every whole frame among them is answered at once, and only frames
         // that were sent are taken.
-        const Bytes chunk = in.bytes(in.byte());
+        const auto chunk = in.bytes(in.byte());
         sent.insert(sent.end(), chunk.begin(), chunk.end());
         const std::size_t before = unit.receivedFrames().size();
         unit.receive(chunk, now);

@@ -17,7 +17,7 @@ using namespace vx470::fuzz;
 // Stores at position `k` under the name typed with `keys`: the name box takes at most eight
 // characters the unit has codes for, and the unit gets them centred with blanks, the odd
 // blank in front.
-static void store(FuzzProgram& fp, int k, const Bytes& keys) {
+static void store(FuzzProgram& fp, int k, std::span<const std::uint8_t> keys) {
     std::string name;
     fp.fakes.host.onStore = [&](FrmStore& form) {
         form.List1.UserDoubleClick(k);
@@ -70,32 +70,36 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     TextsToSkip skip;
     // The frame of an entry's own row or channel, then its partner's when linked.
     const auto linked = [&] { return fp.program.channels.LinkChannels != 0; };
-    const auto withPartner = [&](const Bytes& own, const Bytes& partner) {
-        return linked() ? std::vector<Bytes>{own, partner} : std::vector<Bytes>{own};
+    const auto withPartner = [&](const test::FrameBytes& own, const test::FrameBytes& partner) {
+        return ExpectedFrames{{own, partner}, linked() ? 2u : 1u};
     };
     const auto notch = [&](int n) { return NotchFrame(n, &im[at(NotchOffset[at(n)])]); };
     const auto section = [&](int ch) {
         const std::size_t c = at(ch);
-        return test::frame({Command::AutoSection, ch + 1, im[at(NumAutoOffset[c])],
-                            im[at(QAutoOffset[c])], im[at(AttenuationOffset[c])],
-                            im[at(SensitivityOffset[c])], 0});
+        return test::frameBytes({Command::AutoSection, ch + 1, im[at(NumAutoOffset[c])],
+                                 im[at(QAutoOffset[c])], im[at(AttenuationOffset[c])],
+                                 im[at(SensitivityOffset[c])], 0});
     };
     // Types the keys and a last Enter into an editor box. Other keys send nothing; an Enter
     // the box refuses shows a warning, leaves "?" and sends nothing; an Enter it takes sends
     // what `taken` returns. Returns whether the box shows its own value again: the last
     // Enter was taken, or the box is closed.
-    const auto entry = [&](TextBox& box, const Bytes& keys, const auto& taken) {
+    // The text before an Enter, in a buffer kept between inputs.
+    static std::string text;
+    const auto entry = [&](TextBox& box, std::span<const std::uint8_t> keys, const auto& taken) {
         bool accepted = true;
         for (std::size_t i = 0; i <= keys.size(); ++i) {
             const int k = i < keys.size() ? keys[i] : Key::Enter;
             const bool enter = k == Key::Enter && box.EffectiveEnabled();
             const std::size_t boxes = fp.fakes.dialogs.shown.size();
             // Only an Enter may change the text in a way worth comparing: copy it just then.
-            const std::string text = enter ? box.Text() : std::string();
+            if (enter) text = box.Text();
             accepted = !box.EffectiveEnabled();
             const auto written = fp.sent([&] { box.UserKey(k); });
             const bool warned = enter && fp.fakes.dialogs.shown.size() != boxes;
-            Require(!warned || box.Text() == text + "?", "a refused Enter did not leave \"?\"");
+            Require(!warned || (box.Text().size() == text.size() + 1 && box.Text().back() == '?' &&
+                                box.Text().starts_with(text)),
+                    "a refused Enter did not leave \"?\"");
             accepted = accepted || (enter && !warned);
             Require(enter && !warned ? written == taken() : written.empty(), [&] {
                 return "key " + std::to_string(k) + " sent " + std::to_string(written.size()) +
@@ -108,7 +112,7 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     for (int segment = 0; segment < kMaxSegments && !in.empty(); ++segment) {
         const int box = in.byte() % 4;  // gain, frequency, sensitivity, store name
         const std::uint8_t index = in.byte();
-        const Bytes keys = in.bytes(in.byte());
+        const auto keys = in.bytes(in.byte());
         if (box == 2) {
             const int ch = index % kChannels;
             skip.sensitivity[at(ch)] = !entry(eq.Text4[at(ch)], keys, [&] {

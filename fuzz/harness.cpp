@@ -1,19 +1,23 @@
 #include "fuzz/harness.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 #include <random>
 #include <sstream>
 
 namespace vx470::fuzz {
 
-Bytes FuzzInput::bytes(std::size_t n) {
+std::span<const std::uint8_t> FuzzInput::bytes(std::size_t n) {
     const std::size_t take = std::min(n, size - pos);
     pos += take;
-    return Bytes(data + pos - take, data + pos);
+    return {data + pos - take, take};
 }
 
 void Require(bool ok, std::string_view what) {
@@ -188,9 +192,9 @@ PresetImage ImageWithAutomaticNotches(int autoLeft, int autoRight) {
     return image;
 }
 
-Bytes NotchFrame(int n, const std::uint8_t* row) {
-    return test::frame({Command::NotchFilter, ChannelOfNotch(n), FilterOfNotch(n), row[1], row[2],
-                        row[3], row[0]});
+test::FrameBytes NotchFrame(int n, const std::uint8_t* row) {
+    return test::frameBytes({Command::NotchFilter, ChannelOfNotch(n), FilterOfNotch(n), row[1],
+                             row[2], row[3], row[0]});
 }
 
 void CheckEditorMatchesImage(const Program& program, const TextsToSkip& skip) {
@@ -218,11 +222,19 @@ const std::filesystem::path& ScratchDir() {
     return dir.path;
 }
 
-std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
-                                       std::size_t size) {
-    const std::filesystem::path path = ScratchDir() / name;
-    Require(test::writeFile(path, Bytes(data, data + size)),
-            [&] { return "could not write " + path.string(); });
+const std::string& WriteScratchFile(const std::string& name, const std::uint8_t* data,
+                                    std::size_t size) {
+    // Paths worked out once and plain system calls: a stream and a path per input were a
+    // tenth of a preset file's run. The file is opened anew each time, since the program may
+    // replace it.
+    static std::map<std::string, std::string> paths;
+    auto [entry, added] = paths.try_emplace(name);
+    if (added) entry->second = (ScratchDir() / name).string();
+    const std::string& path = entry->second;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const bool written =
+        fd >= 0 && ::write(fd, data, size) == static_cast<ssize_t>(size) && ::close(fd) == 0;
+    Require(written, [&] { return "could not write " + path; });
     return path;
 }
 
@@ -232,4 +244,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     vx470::fuzz::FuzzOneInput(data, size);
     vx470::fuzz::ReleaseInput();
     return 0;
+}
+
+// Allocation stacks of ten frames rather than thirty: recording them was a tenth of every run,
+// and ten still lead to the code that allocated.
+extern "C" const char* __asan_default_options() {
+    return "malloc_context_size=10";
 }

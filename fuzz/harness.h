@@ -31,8 +31,8 @@ struct FuzzInput {
     std::size_t size, pos = 0;
     bool empty() const { return pos >= size; }
     std::uint8_t byte() { return empty() ? 0 : data[pos++]; }
-    // Up to n bytes, fewer when the input ends first.
-    Bytes bytes(std::size_t n);
+    // Up to n bytes, fewer when the input ends first, seen in place.
+    std::span<const std::uint8_t> bytes(std::size_t n);
 };
 
 // What each target defines: one run on the fuzzer's bytes. LLVMFuzzerTestOneInput runs it
@@ -50,6 +50,10 @@ void Require(bool ok, Message&& what) {
     if (!ok) Require(false, std::string_view(what()));
 }
 
+inline bool Same(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
 // Frames the port recorded, seen in place: copying them per key was most of a run's allocations.
 struct SentFrames {
     std::span<const test::FakeSerialPort::Write> writes;
@@ -59,8 +63,16 @@ struct SentFrames {
     template <typename List>
     bool operator==(const List& frames) const {
         return std::equal(writes.begin(), writes.end(), std::begin(frames), std::end(frames),
-                          [](const auto& w, const Bytes& f) { return w.bytes == f; });
+                          [](const auto& w, const auto& f) { return Same(w.bytes, f); });
     }
+};
+
+// Up to two frames a step should send, without an allocation.
+struct ExpectedFrames {
+    std::array<test::FrameBytes, 2> frames;
+    std::size_t count;
+    const test::FrameBytes* begin() const { return frames.data(); }
+    const test::FrameBytes* end() const { return frames.data() + count; }
 };
 
 // The program of this process on fakes, built once: every input starts with Fresh() or
@@ -110,7 +122,7 @@ std::string LastProgramState();
 PresetImage ImageWithAutomaticNotches(int autoLeft, int autoRight);
 
 // The frame that sends notch `n` whose record (gain, frequency high and low, Q) is `row`.
-Bytes NotchFrame(int n, const std::uint8_t* row);
+test::FrameBytes NotchFrame(int n, const std::uint8_t* row);
 
 using test::TextsToSkip;
 
@@ -120,7 +132,7 @@ void CheckEditorMatchesImage(const Program& program, const TextsToSkip& skip = {
 // A directory of this process's own for the files a target writes, removed at exit.
 const std::filesystem::path& ScratchDir();
 // Writes `name` in ScratchDir() and returns its path.
-std::filesystem::path WriteScratchFile(const std::string& name, const std::uint8_t* data,
-                                       std::size_t size);
+const std::string& WriteScratchFile(const std::string& name, const std::uint8_t* data,
+                                    std::size_t size);
 
 }  // namespace vx470::fuzz

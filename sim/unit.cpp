@@ -502,15 +502,16 @@ Unit::Bytes Unit::junk(std::size_t count) {
 TimePoint Unit::send(const Bytes& bytes, TimePoint ready) {
     TimePoint at = ready;
     const bool quiet = silent();
+    // Made room for at once: a block reply is 161 bytes, and growing byte by byte showed.
+    std::size_t next = out_.size();
+    if (!quiet) out_.resize(next + bytes.size());
     for (std::uint8_t b : bytes) {
         at = ready;
         if (lastEmit_) at = std::max(at, *lastEmit_);
         // Output leaves in order; on a paced line each byte takes one byte time.
         if (paced_) at += kByteTime;
         lastEmit_ = at;
-        if (!quiet) {
-            out_.push_back({b, at});
-        }
+        if (!quiet) out_[next++] = {b, at};
     }
     return at;
 }

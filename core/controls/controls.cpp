@@ -90,11 +90,14 @@ void TextBox::SetSelection(std::size_t start, std::size_t length) {
 }
 
 void TextBox::insert(char32_t c) {
-    // The text without the selection must leave room; it is measured in place, not copied.
-    const std::string_view text = text_;
-    const std::size_t kept =
-        Utf8Length(text.substr(0, selStart_)) + Utf8Length(text.substr(selStart_ + selLength_));
-    if (MaxLength != 0 && kept >= MaxLength) return;
+    // The text without the selection must leave room; it is measured in place, not copied,
+    // and only for a box that has a limit.
+    if (MaxLength != 0) {
+        const std::string_view text = text_;
+        const std::size_t kept =
+            Utf8Length(text.substr(0, selStart_)) + Utf8Length(text.substr(selStart_ + selLength_));
+        if (kept >= MaxLength) return;
+    }
     std::string bytes;
     AppendUtf8(bytes, c);
     text_.replace(selStart_, selLength_, bytes);
@@ -251,9 +254,9 @@ std::string FormatNumber(double value) {
     char buffer[400];
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    std::string s(buffer, result.ptr);
-    if (s == "-0") s = "0";
-    return s;
+    // A negative value that rounds to nothing prints as 0.
+    if (result.ptr - buffer == 2 && buffer[0] == '-' && buffer[1] == '0') return "0";
+    return std::string(buffer, result.ptr);
 }
 
 }  // namespace vx470

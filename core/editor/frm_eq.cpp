@@ -36,10 +36,6 @@ std::string indexed(const char* name, int i) {
     return std::string(name) + "(" + std::to_string(i) + ")";
 }
 
-std::string frequencyText(int index) {
-    return FormatNumber(FrequencyGrid[at(index)]);
-}
-
 }  // namespace
 
 FrmEq::FrmEq(Program& program) : program_(program) {
@@ -188,7 +184,7 @@ void FrmEq::sendRow(int n) {
 void FrmEq::HScroll6_Change(int n) {
     if (program_.IgnoreControlEvents) return;
     const std::size_t i = at(n);
-    Text2[i].SetText(frequencyText(HScroll6[i].Value()));
+    Text2[i].SetText(GridFrequencyText(HScroll6[i].Value()));
     Text2[i].Refresh();
     sendRow(n);
     if (program_.channels.LinkChannels != 0) {
@@ -276,8 +272,8 @@ int FrmEq::Text2_KeyPress(int n, int key) {
     if (!typed) return reply;
     if (*typed > 20000) Text2[i].SetText("20000");
     if (*ParseNumber(Text2[i].Text()) < 20) Text2[i].SetText("20");
-    Text2[i].SetText(FormatNumber(SnapToFrequencyGrid(*ParseNumber(Text2[i].Text()))));
     const int index = FrequencyToIndex(*ParseNumber(Text2[i].Text()));
+    Text2[i].SetText(GridFrequencyText(index));
     program_.IgnoreControlEvents = true;
     HScroll6[i].SetValue(index);
     program_.IgnoreControlEvents = false;

@@ -1,8 +1,11 @@
 #include "core/link/converters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
+#include "core/controls/controls.h"
 #include "core/shell/tables.h"
 
 namespace vx470 {
@@ -44,6 +47,15 @@ double SnapToFrequencyGrid(double f) {
 
 std::int16_t FrequencyToIndex(double f) {
     return static_cast<std::int16_t>(nearestGridIndex(f));
+}
+
+const std::string& GridFrequencyText(int index) {
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> t;
+        for (double f : FrequencyGrid) t.push_back(FormatNumber(f));
+        return t;
+    }();
+    return texts[static_cast<std::size_t>(std::clamp(index, 0, kMaxFrequencyIndex))];
 }
 
 std::int16_t GainToIndex(double x) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace vx470 {
 
@@ -12,6 +13,9 @@ using ByteScratchBuffer = std::array<std::uint8_t, 40>;
 double SnapToFrequencyGrid(double f);
 // The index 0..729 of that entry.
 std::int16_t FrequencyToIndex(double f);
+// What a frequency box shows for grid entry `index` (clamped to the grid), formatted once:
+// every notch a preset file, a copy or a report sets shows one.
+const std::string& GridFrequencyText(int index);
 // The gain code 0..45 whose dB value (code - 45) is nearest to x, the lower one on a tie.
 std::int16_t GainToIndex(double x);
 // The whole number 1..16 nearest to x, the lower one on a tie.

@@ -53,7 +53,7 @@ void DeviceReports::PollDeviceReports() {
         program_.IgnoreControlEvents = true;
         eq.HScroll20[at(n)].SetValue(image[r + NotchRecord::Gain]);
         if (notch) {
-            eq.Text2[at(n)].SetText(FormatNumber(FrequencyGrid[at(index)]));
+            eq.Text2[at(n)].SetText(GridFrequencyText(index));
             eq.HScroll30[at(n)].SetValue(image[r + NotchRecord::Q]);
         }
         program_.IgnoreControlEvents = false;

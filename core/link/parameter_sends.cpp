@@ -28,9 +28,9 @@ void ParameterSends::SendNotchFilter(int n) {
     // A rejected key leaves "?" in the frequency box; the row's scroll bar still knows the
     // frequency, so take it from there rather than fail.
     const std::optional<double> typed = ParseNumber(eq.Text2[i].Text());
-    const double f =
-        typed ? SnapToFrequencyGrid(*typed) : FrequencyGrid[at(eq.HScroll6[i].Value())];
-    eq.Text2[i].SetText(FormatNumber(f));
+    const int index = typed ? FrequencyToIndex(*typed) : eq.HScroll6[i].Value();
+    const double f = FrequencyGrid[at(index)];
+    eq.Text2[i].SetText(GridFrequencyText(index));
 
     const int q = eq.HScroll30[i].Value();
     eq.Text3[i].SetText(std::string(QNames[at(q)]));
@@ -40,7 +40,6 @@ void ParameterSends::SendNotchFilter(int n) {
     model.NotchFrequency[i] = f;
     model.NotchGainDb[i] = d;
 
-    const int index = FrequencyToIndex(model.NotchFrequency[i]);
     // The frequency bar follows the frequency that is sent, whatever the text held before.
     const bool ignoring = program_.IgnoreControlEvents;
     program_.IgnoreControlEvents = true;

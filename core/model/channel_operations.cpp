@@ -30,7 +30,7 @@ void ChannelOperations::ApplyImageToEditor() {
         const int f =
             std::min(256 * image[o + NotchRecord::FreqHigh] + image[o + NotchRecord::FreqLow],
                      kMaxFrequencyIndex);
-        eq.Text2[i].SetText(FormatNumber(FrequencyGrid[at(f)]));
+        eq.Text2[i].SetText(GridFrequencyText(f));
         eq.HScroll6[i].SetValue(f);
         program_.IgnoreControlEvents = false;
         program_.sends.SendNotchFilter(n);

@@ -127,8 +127,8 @@ void FakeHost::showModal(FrmStore& form) {
     if (!form.Unloaded()) form.Command1_Click(0);
 }
 
-Bytes frame(std::initializer_list<int> args) {
-    Bytes f(10, 0);
+FrameBytes frameBytes(std::initializer_list<int> args) {
+    FrameBytes f{};
     f[0] = 0xF0;
     f[1] = 0x5B;
     std::size_t i = 2;
@@ -136,6 +136,11 @@ Bytes frame(std::initializer_list<int> args) {
         if (i < 9) f[i++] = static_cast<std::uint8_t>(a);
     f[9] = 0xF7;
     return f;
+}
+
+Bytes frame(std::initializer_list<int> args) {
+    const FrameBytes f = frameBytes(args);
+    return Bytes(f.begin(), f.end());
 }
 
 FrameList framesOn(const FakeSerialPort& port) {

@@ -135,7 +135,9 @@ struct FakePlatform {
     FakeHost host;
 };
 
-// The 10-byte frame F0 5B b2..b8 F7.
+// The 10-byte frame F0 5B b2..b8 F7, as a vector and, for checks that run per key, in place.
+using FrameBytes = std::array<std::uint8_t, 10>;
+FrameBytes frameBytes(std::initializer_list<int> args);
 Bytes frame(std::initializer_list<int> args);
 FrameList framesOn(const FakeSerialPort& port);
 // Each message box as "title: text", with " (!)"-style icon and " [Yes/No*]"-style buttons
