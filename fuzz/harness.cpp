@@ -135,7 +135,7 @@ std::string LastProgramState() {
     bytes(fp.fakes.port.opens);
     s << fp.fakes.port.isOpen() << fp.fakes.port.currentPort() << ' ' << fp.fakes.port.queued()
       << ' ' << fp.fakes.clock.now().count() << '\n';
-    for (const MessageBox& b : fp.fakes.dialogs.shown) s << b.title << ": " << b.text << '\n';
+    for (const auto& b : fp.fakes.dialogs.shown) s << b.title << ": " << b.text << '\n';
     for (const auto& [timer, ms] : fp.fakes.host.timers) s << int(timer) << '=' << ms << ' ';
     s << fp.fakes.host.flushed.size() << '\n';
     bytes(fp.unit.memory);

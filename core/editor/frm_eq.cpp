@@ -169,8 +169,9 @@ void FrmEq::bind() {
 }
 
 void FrmEq::warn(const char* text) {
-    program_.platform.dialogs.show(
-        MessageBox{text, "Warning", MessageButtons::Ok, MessageIcon::None, 0});
+    // One box, refilled: a typed entry may warn at every Enter.
+    warning_.text = text;
+    program_.platform.dialogs.show(warning_);
 }
 
 void FrmEq::sendRow(int n) {

@@ -9,6 +9,7 @@
 #include "core/controls/controls.h"
 #include "core/model/channel_state.h"
 #include "core/model/preset_image.h"
+#include "core/platform/dialogs.h"
 
 namespace vx470 {
 
@@ -123,6 +124,7 @@ class FrmEq : public Form {
     void mirrorSensitivity(int ch);
 
     Program& program_;
+    MessageBox warning_{"", "Warning", MessageButtons::Ok, MessageIcon::None, 0};
 };
 
 }  // namespace vx470

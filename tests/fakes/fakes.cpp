@@ -98,8 +98,13 @@ void FakeSerialPort::waitForInput(std::chrono::nanoseconds limit) {
     bytesWaiting();
 }
 
+std::string_view FakeDialogs::keep(const std::string& text) {
+    const auto found = texts_.find(text);
+    return found != texts_.end() ? *found : *texts_.insert(text).first;
+}
+
 Answer FakeDialogs::show(const MessageBox& box) {
-    shown.push_back(box);
+    shown.push_back({keep(box.text), keep(box.title), box.buttons, box.icon, box.defaultButton});
     if (answers.empty())
         return box.buttons == MessageButtons::Ok ? Answer::Ok
                : box.defaultButton == 1          ? Answer::No
@@ -152,11 +157,11 @@ FrameList framesOn(const FakeSerialPort& port) {
 Texts boxesOn(const FakeDialogs& d, bool full) {
     static const char* const icons[] = {"", " (i)", " (!)", " (x)", " (?)"};
     Texts t;
-    for (const MessageBox& b : d.shown) {
+    for (const FakeDialogs::Shown& b : d.shown) {
         const char* buttons = b.buttons == MessageButtons::Ok ? " [OK]"
                               : b.defaultButton               ? " [Yes/No*]"
                                                               : " [Yes*/No]";
-        t.push_back(b.title + ": " + b.text +
+        t.push_back(std::string(b.title) + ": " + std::string(b.text) +
                     (full ? icons[static_cast<int>(b.icon)] + std::string(buttons) : ""));
     }
     return t;

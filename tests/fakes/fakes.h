@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -89,9 +90,21 @@ class FakeSerialPort final : public SerialPort {
 // Answers message boxes from a script, else with the default button as Enter would.
 class FakeDialogs final : public Dialogs {
   public:
-    std::vector<MessageBox> shown;
+    // A box as it was shown. Its texts are kept once each: the program shows the same few
+    // again and again, and the fuzz targets show boxes by the hundred thousand a second.
+    struct Shown {
+        std::string_view text, title;
+        MessageButtons buttons;
+        MessageIcon icon;
+        int defaultButton;
+    };
+    std::vector<Shown> shown;
     std::deque<Answer> answers;
     Answer show(const MessageBox& box) override;
+
+  private:
+    std::string_view keep(const std::string& text);
+    std::set<std::string, std::less<>> texts_;
 };
 
 class FakeFileDialogs final : public FileDialogs {
