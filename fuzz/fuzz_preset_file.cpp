@@ -22,8 +22,6 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     fp.fakes.dialogs.shown.clear();
     const auto written = fp.sent([&] { program.mainWindow.Command1_Click(0); });
     CheckEditorMatchesImage(program);
-    // The window shows both curves after a load: draw them.
-    for (int ch = 0; ch < kChannels; ++ch) program.graph.Picture1(ch).Bits();
 
     if (size < kPresetImageSize) {
         Require(program.channels.image == before && written.empty() &&
@@ -31,6 +29,9 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
                 "a short file changed the image, sent frames or was not refused with one box");
         return 0;
     }
+    // The window shows both curves after a load: draw them (a refused file leaves the curves
+    // of the start, which tell nothing about it).
+    for (int ch = 0; ch < kChannels; ++ch) program.graph.Picture1(ch).Bits();
     // Unlinked and without a box; the 24 notches in order, then per channel its four section
     // and two release frames.
     Require(program.channels.image == ClampedImage(data) && fp.fakes.dialogs.shown.empty() &&
