@@ -170,7 +170,7 @@ QList<QWidget*> focusable(const QWidget* window) {
     return stops;
 }
 
-TEST_F(MainWindowTest, WidgetsLockedInASearchTakeNoInput) {
+TEST_F(MainWindowTest, ASearchLocksTheWindowAndDisabledWidgetsTakeNoInput) {
     const auto poke = [&](int n) {  // keys, clicks and a screen reader's values
         QTest::mouseClick(find("HScroll20", n), Qt::LeftButton, {}, {3, 3});
         QTest::keyClick(find("HScroll20", n), Qt::Key_Right);
