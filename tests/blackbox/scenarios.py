@@ -177,7 +177,7 @@ def exit_asks(p):
     return p.frames[n:]
 
 
-# ---- start-up and exit --------------------------------------------------------------------
+# ---- start-up without a unit --------------------------------------------------------------
 scenario = group("startup")
 
 
@@ -317,7 +317,7 @@ def resets(p, c):
     check(all(row(c, ch, k)[2] == 45 for ch in (0, 1) for k in range(12)), "gains left")
 
 
-# ---- with a unit from start-up to exit, on one program -------------------------------------
+# ---- with a unit from start-up to exit, on one program ------------------------------------
 scenario = group("search", ("--search-interval", "300"))
 
 
