@@ -109,10 +109,8 @@ def lock(device):
 
 
 class Wire:
-    """A pty of our own between the program and the simulator. Every frame the program writes
-    is kept, whether or not the unit still listens, as (hex, time, the number of bytes the unit
-    had sent by then), and every byte the unit sends. When the unit hangs up the line, the
-    program's end is hung up too."""
+    """A pty of our own between the program and the simulator that keeps every frame the program
+    writes as (hex, time, bytes the unit had sent by then), and every byte the unit sends."""
 
     def __init__(self, unit_path):
         # A pty whose serial-port lock another user left behind cannot be opened: skip those.
@@ -209,8 +207,7 @@ class Widget:
 
 
 class Program:
-    """One run of vx470 in a fresh start directory against vx470-sim with the given options;
-    the program's only port is the tapped line."""
+    """vx470 in a fresh start directory, its only port tapped to vx470-sim with the options."""
 
     def __init__(self, desk, sim):
         self.cwd = tempfile.mkdtemp(dir=desk.work)
@@ -288,8 +285,7 @@ class Program:
 
 @contextlib.contextmanager
 def program(desk, sim=(), frames=0):
-    """A Program, given back once its main window shows and the start-up's `frames` are on a
-    line that has gone quiet (none: at once)."""
+    """A Program, once its main window shows and `frames` are on a quiet line (0: at once)."""
     p = Program(desk, sim)
     try:
         if frames:

@@ -35,8 +35,6 @@ class DesktopTest : public test::ProgramTest {
         EXPECT_NE(w, nullptr) << n << i;
         return w;
     }
-    TextBoxEdit* edit(const char* name, int i) const { return find<TextBoxEdit>(name, i); }
-    QScrollBar* bar(const char* name, int i) const { return find<QScrollBar>(name, i); }
     CanvasView* graph(int ch) const { return window->Editor()->Graph(ch); }
     // Shown and active, so the keyboard reaches it; by default as maximised on 1280 x 800.
     static void show(QWidget* w, QSize size = {1280, 720}) {
@@ -53,11 +51,6 @@ class DesktopTest : public test::ProgramTest {
             QTest::keyClick(qApp->focusWidget(), Qt::Key_Tab);
         }
         return walked;
-    }
-    // Characters as a keyboard types them, also those QTest has no key for.
-    static void type(QWidget* w, const QString& text) {
-        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, text);
-        QCoreApplication::sendEvent(w, &key);
     }
 
     Gate gate{program};
@@ -95,19 +88,12 @@ using BindingsTest = DesktopTest;
 
 TEST_F(BindingsTest, ProgramChangesShowQuietlyAndUserInputGoesThroughTheControl) {
     ScrollBar bar(0, 45);
-    std::vector<int> seen;
-    bar.Change = [&] { seen.push_back(bar.Value()); };
     auto* w = new QScrollBar(Qt::Horizontal, window.get());
     BindScrollBar(gate, w, bar);
     QSignalSpy entries(&gate, &Gate::returned);
     bar.SetValue(30);
     bar.SetRange(0, 11);  // the widget clamps too, and must not hand that back
-    EXPECT_EQ(w->value(), 11);
-    EXPECT_EQ(entries.count(), 0);
-    w->setSliderDown(true);  // dragging the thumb reports every position
-    w->setSliderPosition(2);
-    w->setSliderPosition(3);
-    EXPECT_EQ(seen, (std::vector<int>{30, 2, 3}));
+    EXPECT_EQ(std::pair(w->value(), entries.count()), std::pair(11, qsizetype{0}));
 
     TextBox box;  // passes digits, Backspace and beyond ASCII, swallows Enter, the rest is '?'
     std::vector<int> keys;
@@ -121,7 +107,8 @@ TEST_F(BindingsTest, ProgramChangesShowQuietlyAndUserInputGoesThroughTheControl)
     BindTextBox(gate, edit, box);
     edit->setCursorPosition(1);
     QTest::keyClicks(edit, "9x");
-    type(edit, QString::fromUtf8("\u20AC\u0436"));
+    QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8("\u20AC\u0436"));
+    QCoreApplication::sendEvent(edit, &typed);  // characters QTest has no key for
     EXPECT_EQ(edit->text(), QString::fromUtf8("19?\u20AC\u043623"));
     EXPECT_EQ(edit->cursorPosition(), 5);
     edit->setSelection(1, 5);
@@ -142,14 +129,11 @@ TEST_F(BindingsTest, ProgramChangesShowQuietlyAndUserInputGoesThroughTheControl)
 }
 
 // While an entry runs, only the widgets of the modal form on top may enter, and none while a
-// box is open over it; a widget that was refused shows the program's value again.
+// box is open over it.
 TEST_F(BindingsTest, OneEntryAtATimeAndOnlyTheModalFormsOwnWidgets) {
-    ScrollBar bar(0, 45);
     Button inDialog, outside;
     int clicks = 0;
     inDialog.Click = outside.Click = [&] { ++clicks; };
-    auto* w = new QScrollBar(Qt::Horizontal, window.get());
-    BindScrollBar(gate, w, bar);
     QDialog dialog;
     auto* own = new QPushButton(&dialog);
     auto* other = new QPushButton(window.get());
@@ -158,8 +142,7 @@ TEST_F(BindingsTest, OneEntryAtATimeAndOnlyTheModalFormsOwnWidgets) {
     QMainWindow closing;
     bool closed = false;
     gate.enter(nullptr, [&] {
-        w->setValue(7);  // a scroll bar repeating on its own
-        EXPECT_EQ(std::pair(bar.Value(), w->value()), std::pair(0, 0));
+        other->click();  // nothing modal yet
         const Gate::Modal form(gate, &dialog);
         own->click();
         other->click();
@@ -171,9 +154,8 @@ TEST_F(BindingsTest, OneEntryAtATimeAndOnlyTheModalFormsOwnWidgets) {
         f.QueryUnload = [&] { return closed = true, false; };
         EXPECT_FALSE(FormAllowsClose(gate, f, &closing));  // a window the program cannot ask
     });
-    EXPECT_EQ(std::pair(clicks, closed), std::pair(1, false));
-    w->setValue(7);
-    EXPECT_EQ(bar.Value(), 7);
+    other->click();  // and after the entry, anyone
+    EXPECT_EQ(std::pair(clicks, closed), std::pair(2, false));
 }
 
 using MainWindowTest = DesktopTest;
@@ -189,34 +171,24 @@ QList<QWidget*> focusable(const QWidget* window) {
 }
 
 TEST_F(MainWindowTest, ASearchLocksTheWindowAndDisabledWidgetsTakeNoInput) {
-    const auto enabled = [&] {
-        QStringList on;
-        for (QWidget* w : focusable(window.get())) on << (w->isEnabled() ? w->objectName() : "");
-        return on;
-    };
     const auto poke = [&](int n) {  // keys, clicks and a screen reader's values
-        QTest::mouseClick(bar("HScroll20", n), Qt::LeftButton, {}, {3, 3});
-        QTest::keyClick(bar("HScroll20", n), Qt::Key_Right);
-        QTest::keyClicks(edit("Text1", n), "7\r");
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(bar("HScroll6", n));
+        QTest::mouseClick(find("HScroll20", n), Qt::LeftButton, {}, {3, 3});
+        QTest::keyClick(find("HScroll20", n), Qt::Key_Right);
+        QTest::keyClicks(find("Text1", n), "7\r");
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(find("HScroll6", n));
         a->valueInterface()->setCurrentValue(1);
-        a = QAccessible::queryAccessibleInterface(edit("Text2", n));
+        a = QAccessible::queryAccessibleInterface(find("Text2", n));
         a->editableTextInterface()->insertText(0, "9");
         a->setText(QAccessible::Value, "12");
     };
-    const QStringList unlocked = enabled();
     auto* search = find<QCheckBox>("Check1", 1);
     search->click();
-    EXPECT_EQ(enabled().join(""), "Check1(1)");  // the toolbar and the editor locked
     const QImage shown = window->grab().toImage();
     poke(4);
-    EXPECT_FALSE(window->close());  // silently
     EXPECT_EQ(window->grab().toImage(), shown);
     EXPECT_EQ(frames().size(), 1u);
-    EXPECT_TRUE(p.dialogs.shown.empty());
 
-    search->click();  // stopped: the same widgets as before (not automatic rows) take input
-    EXPECT_EQ(enabled(), unlocked);
+    search->click();  // stopped: the same pokes are taken
     p.port.writes.clear();
     poke(4);
     EXPECT_EQ(frames().size(), 4u);
@@ -234,7 +206,6 @@ TEST_F(MainWindowTest, TabWalksInReadingOrderOnToTheToolbarAndEveryStopHasASpoke
     QTest::keyClick(find("Check2"), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), window->ToolbarButton(8));
 
-    EXPECT_EQ(find("HScroll20", 16)->accessibleName(), "Right notch 5 gain bar");
     // Whatever takes the focus has a name of its own, never just its control's Name.
     for (QWidget* w : focusable(window.get())) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
