@@ -512,14 +512,15 @@ def preset_files(p, c):
 scenario = group("timeout")
 
 
-@scenario
-def a_line_that_dies_with_the_button_held(desk):
-    """A gain arrow held down on a line that stopped answering: six identical frames 4 s
-    apart, then "Time out" with the program idle and the held arrow refused; OK ends it."""
-    with unit(desk, "--die-after", START) as p:
+def times_out(desk, fault, hold):
+    """One real click (or a held button) on a gain arrow of a line that stopped answering:
+    six identical frames 4 s apart, then "Time out" with the program idle; OK ends it."""
+    with unit(desk, fault, START) as p:
         c = p.controls()
         bar, (f, q, g) = c["Left notch 5 gain bar"], row(c, 0, 4)
-        bar.press(0.25, 0.5, "mousedown", 1)
+        if fault == "--hangup-after":
+            wait(lambda: p.wire.closed, "the unit to hang up")
+        bar.press(0.25, 0.5, "mousedown", 1, *([] if hold else ["mouseup", 1]))
         clicked, cpu = time.monotonic(), p.cpu()
         try:
             box = p.box("VX-470 Remote", timeout=45)
@@ -535,13 +536,24 @@ def a_line_that_dies_with_the_button_held(desk):
         finally:
             xdo("mouseup", 1)
         wire = p.frames[START:]
-        check(wire == [notch(0, 4, f, q, g - 1)] * 6, f"the line saw {wire}")
+        check(wire == [notch(0, 4, f, q, g - 1)] * 6 or fault == "--hangup-after" and not wire,
+              f"the line saw {wire}")
         gaps = [round(b[1] - a[1], 1) for a, b in zip(p.wire.frames[START:],
                                                        p.wire.frames[START + 1:])]
         check(all(3 <= s <= 5.5 for s in gaps), f"resends {gaps} s apart")
         box.answer("OK")
         p.ended()
         check(p.frames[START:] == wire, f"frames after the Time out: {p.frames[START + 6:]}")
+
+
+@scenario
+def a_line_that_dies_with_the_button_held(desk):
+    times_out(desk, "--die-after", hold=True)
+
+
+@scenario
+def a_line_that_hangs_up(desk):
+    times_out(desk, "--hangup-after", hold=False)
 
 
 # ---- running ------------------------------------------------------------------------------
