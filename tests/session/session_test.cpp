@@ -363,8 +363,8 @@ struct Session {
         const PresetImage u = ClampedImage(raw.data());
         const PresetImage& im = program.channels.image;
         for (std::size_t c = 0; c < std::size_t(kChannels); ++c) {
-            const int section =
-                NumAutoOffset[c];  // four bytes: number, Q, attenuation, sensitivity
+            // Four bytes: the number of automatic notches, their Q, attenuation, sensitivity.
+            const int section = NumAutoOffset[c];
             for (int k = 0; k < std::max(im[std::size_t(section)], u[std::size_t(section)]); ++k)
                 unitQ_[c * kNotchesPerChannel + std::size_t(k)] = false;
             std::vector<int> offsets = {
