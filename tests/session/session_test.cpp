@@ -81,6 +81,7 @@ bool moves(ScrollBar& b, int value) {
 // Each action does what a user does, logs itself and returns the frames it should cause.
 struct Session {
     std::deque<std::string> log;  // the last actions, for a failure's report
+    // The unit's frames before `seen` are checked; `frames` of them came after the start-up.
     std::size_t seen = 0, frames = 0;
     TempDir dir;
     vxsim::Unit unit;
