@@ -50,7 +50,7 @@ TEST(Startup, ALineThatDiesDuringTheReadOutEndsInTimeOut) {
 }
 
 // A started program whose slot 6 holds a name with a letter beyond ASCII.
-class Presets : public test::StartingProgram {
+class Presets : public ::testing::Test, public test::Starting {
   protected:
     Presets() {
         unit.usePreset(6, "caf\xE9    ");
@@ -58,7 +58,6 @@ class Presets : public test::StartingProgram {
         start();
         p.port.writes.clear();
     }
-    fs::path file(const char* name) const { return dir.path() / PathFromUtf8(name); }
     void use(int button, const fs::path& f) {
         p.fileDialogs.paths = {f.empty() ? "" : Utf8FromPath(f)};
         click(button);

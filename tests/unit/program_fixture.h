@@ -71,6 +71,5 @@ struct Starting : OnFakes {
     TempDir dir;
     MiniUnit unit;
 };
-class StartingProgram : public ::testing::Test, public Starting {};
 
 }  // namespace vx470::test
