@@ -37,14 +37,20 @@ class SimLine final : public SerialPort, public Clock {
         pull();
         return true;
     }
-    std::size_t bytesWaiting() override { return pull(), std::min(input_.size(), inBuffer_); }
+    std::size_t bytesWaiting() override {
+        pull();
+        return std::min(input_.size(), inBuffer_);
+    }
     std::size_t read(std::span<std::uint8_t> into) override {
         const std::size_t n = std::min({into.size(), inputLen_, bytesWaiting()});
         std::copy_n(input_.begin(), n, into.begin());
         input_.erase(input_.begin(), input_.begin() + static_cast<std::ptrdiff_t>(n));
         return n;
     }
-    void dropInput() override { pull(), input_.clear(); }
+    void dropInput() override {
+        pull();
+        input_.clear();
+    }
     void waitForInput(std::chrono::nanoseconds limit) override {
         Duration until = now_ + limit;
         if (const auto wake = unit_.nextWake()) until = std::min(until, wake->time_since_epoch());
