@@ -98,11 +98,6 @@ void FakeSerialPort::waitForInput(std::chrono::nanoseconds limit) {
     bytesWaiting();
 }
 
-std::string_view FakeDialogs::keep(const std::string& text) {
-    const auto found = texts_.find(text);
-    return found != texts_.end() ? *found : *texts_.insert(text).first;
-}
-
 Answer FakeDialogs::show(const MessageBox& box) {
     shown.push_back({keep(box.text), keep(box.title), box.buttons, box.icon, box.defaultButton});
     if (answers.empty())

@@ -103,7 +103,8 @@ class FakeDialogs final : public Dialogs {
     Answer show(const MessageBox& box) override;
 
   private:
-    std::string_view keep(const std::string& text);
+    // A text seen before is found, not copied again.
+    std::string_view keep(const std::string& text) { return *texts_.insert(text).first; }
     std::set<std::string, std::less<>> texts_;
 };
 
