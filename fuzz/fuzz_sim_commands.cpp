@@ -47,7 +47,8 @@ int vx470::fuzz::FuzzOneInput(const std::uint8_t* data, std::size_t size) {
     unit = found->second;
     vxsim::TimePoint now{};
     vxsim::Memory memory = unit.memory();  // what only write commands may change
-    static Bytes sent;  // kept between inputs for its room
+    // Kept between inputs for its room.
+    static Bytes sent;
     sent.clear();
     std::size_t unmatched = 0;  // where in `sent` the next frame taken must start or follow
 
