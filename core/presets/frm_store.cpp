@@ -23,7 +23,8 @@ FrmStore::FrmStore(Program& program) : program_(program) {
     List1.ToolTip = "Double click to select a preset";
     std::string numbers;
     for (int p = kFixedPresets; p < kPresets; ++p) {
-        numbers += (numbers.empty() ? "" : " ") + twoDigits(p + 1);
+        if (!numbers.empty()) numbers += ' ';
+        numbers += twoDigits(p + 1);
         Combo1.AddItem(twoDigits(p + 1));
     }
     Label1.SetCaption(numbers);

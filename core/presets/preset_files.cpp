@@ -64,9 +64,12 @@ fs::path unusedNameBeside(const fs::path& target) {
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path candidate =
-            target.parent_path() / PathFromUtf8("." + Utf8FromPath(target.filename()) + "." +
-                                                std::to_string(random() % 1'000'000'000) + ".tmp");
+        std::string name = ".";
+        name += Utf8FromPath(target.filename());
+        name += '.';
+        name += std::to_string(random() % 1'000'000'000);
+        name += ".tmp";
+        const fs::path candidate = target.parent_path() / PathFromUtf8(name);
         std::error_code error;
         if (!fs::exists(candidate, error) && !error) return candidate;
     }
