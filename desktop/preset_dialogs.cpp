@@ -108,7 +108,7 @@ void BindNumberedList(Gate& gate, QTreeWidget* widget, ListBox& list, const Labe
                          enter([&] { list.UserDoubleClick(widget->indexOfTopLevelItem(item)); });
                      });
     // Enter on a row is its double click: the row the list shows is the one it acts on.
-    auto* keys = new KeyHandler(widget, [widget, &list, enter](const QKeyEvent& key) {
+    auto* keys = new KeyHandler(widget, [&list, enter](const QKeyEvent& key) {
         if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) return false;
         enter([&] { list.UserDoubleClick(list.ListIndex()); });
         return true;

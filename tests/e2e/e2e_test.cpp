@@ -121,7 +121,8 @@ TEST(LineFaults, RepliesThatGoAmissAreRecoveredAndAGoneLineEndsInTimeOutWithoutS
         ASSERT_TRUE(faults.size() != 1 || faults[0].kind != FaultKind::HangUpAfter ||
                     r.unit.waitForHangUp(2s));
         r.expectCleanReadOut(resends);
-        r.unit.withUnit([peer](vxsim::Unit& u) { u.setPeer(peer); });
+        // A copy, since clang 14 cannot capture a structured binding.
+        r.unit.withUnit([peer = peer](vxsim::Unit& u) { u.setPeer(peer); });
         const PresetImage before = r.program.channels.image;
         const auto wallStart = std::chrono::steady_clock::now();
         const auto processorTime = [] { return double(std::clock()) / CLOCKS_PER_SEC; };
