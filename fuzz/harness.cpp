@@ -232,9 +232,8 @@ const std::string& WriteScratchFile(const std::string& name, const std::uint8_t*
     if (added) entry->second = (ScratchDir() / name).string();
     const std::string& path = entry->second;
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    const bool written =
-        fd >= 0 && ::write(fd, data, size) == static_cast<ssize_t>(size) && ::close(fd) == 0;
-    Require(written, [&] { return "could not write " + path; });
+    const bool written = fd >= 0 && ::write(fd, data, size) == static_cast<ssize_t>(size);
+    Require(fd >= 0 && ::close(fd) == 0 && written, [&] { return "could not write " + path; });
     return path;
 }
 

@@ -199,10 +199,7 @@ Bytes readFile(const std::filesystem::path& path) {
 }
 
 bool writeFile(const std::filesystem::path& path, const Bytes& bytes) {
-    // One write: a stream buffer would only be allocated and thrown away, once per fuzz input.
-    std::ofstream f;
-    f.rdbuf()->pubsetbuf(nullptr, 0);
-    f.open(path, std::ios::binary | std::ios::trunc);
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
     f.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));
     return f.good();
