@@ -53,8 +53,17 @@ class Program {
     bool SkipExitQuestion = false;
     // The notch last edited.
     int CurrentNotch = 0;
-    // The directory the program started in: home of "init.cfg" and the preset folder.
+    // The directory the program started in (or, when only that holds an "init.cfg", the
+    // executable's): in portable use the home of "init.cfg" and of the preset folder.
     std::string ProgramDir;
+    // Portable use keeps the files in ProgramDir; otherwise "init.cfg" is in ConfigDir and
+    // presets in PresetDir, both the user's own and made when first needed.
+    bool PortableFiles = true;
+    std::string ConfigDir;
+    std::string PresetDir;
+    // The user named the line on the command line: it is port 1, the only one tried, and
+    // "init.cfg" keeps the port it holds.
+    bool PortFromCommandLine = false;
     PresetList presets;
 
     ResponseGraph graph{channels.model};

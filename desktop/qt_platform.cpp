@@ -10,6 +10,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -154,6 +155,17 @@ ScreenSize QtHost::screenSize() {
 
 std::string QtHost::currentDirectory() {
     return toUtf8(QDir::currentPath());
+}
+
+// One folder of the program's own in each of the platform's places for configuration and for
+// data (on Linux ~/.config/vx470-remote and ~/.local/share/vx470-remote).
+UserFolders QtHost::userFolders() {
+    const auto own = [](QStandardPaths::StandardLocation location) {
+        const QString base = QStandardPaths::writableLocation(location);
+        return base.isEmpty() ? std::string() : toUtf8(base + QStringLiteral("/vx470-remote"));
+    };
+    return {toUtf8(QCoreApplication::applicationDirPath()),
+            own(QStandardPaths::GenericConfigLocation), own(QStandardPaths::GenericDataLocation)};
 }
 
 bool QtHost::flushToDisk(const std::string& path) {

@@ -44,6 +44,7 @@ class QtHost final : public QObject, public Host {
 
     ScreenSize screenSize() override;
     std::string currentDirectory() override;
+    UserFolders userFolders() override;
     void setTimer(TimerId timer, int intervalMs) override;
     bool flushToDisk(const std::string& path) override;
     void showModal(FrmRead& form) override;

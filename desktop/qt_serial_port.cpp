@@ -39,7 +39,8 @@ void reportRefusedOpen(const QString& device) {
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(QStringList devices) : devices_(std::move(devices)) {
+QtSerialPort::QtSerialPort(QStringList devices, bool named)
+    : devices_(std::move(devices)), named_(named) {
     // A line that hangs up keeps waking the event loop (a message box's too) with a read
     // error, which would spin a core: the port is closed as soon as the loop can.
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
@@ -74,12 +75,10 @@ QStringList QtSerialPort::systemPorts() {
 
 QString QtSerialPort::deviceFor(int number) const {
 #ifdef Q_OS_WIN
-    if (number >= 1) return QStringLiteral("COM%1").arg(number);
-    return {};
-#else
+    if (!named_) return number >= 1 ? QStringLiteral("COM%1").arg(number) : QString();
+#endif
     if (number < 1 || number > devices_.size()) return {};
     return devices_.at(number - 1);
-#endif
 }
 
 bool QtSerialPort::open(int number) {
@@ -96,6 +95,9 @@ bool QtSerialPort::open(int number) {
     // A failed open leaves no descriptor: Qt closes it when the set-up after open(2) fails.
     if (!port_.open(QIODevice::ReadWrite)) {
         if (port_.error() == QSerialPort::PermissionError) reportRefusedOpen(device);
+        if (port_.error() == QSerialPort::DeviceNotFoundError && named_) {
+            std::fprintf(stderr, "vx470: %s: no such port\n", QFile::encodeName(device).constData());
+        }
         port_.clearError();
         return false;
     }

@@ -11,8 +11,9 @@ namespace vx470::desktop {
 // wait here without running the event loop.
 class QtSerialPort final : public SerialPort {
   public:
-    // Port N is entry N - 1 of `devices`; an empty entry is a port that cannot be opened.
-    explicit QtSerialPort(QStringList devices);
+    // Port N is entry N - 1 of `devices` (on Windows COMN, unless the user named the device);
+    // an empty entry is a port that cannot be opened.
+    explicit QtSerialPort(QStringList devices, bool named = false);
 
     // The ports as the program numbers them: COM1, COM2, ... on Windows; elsewhere the
     // entries of VX470_PORTS (':'-separated device paths) when it is set, else the system's
@@ -37,6 +38,7 @@ class QtSerialPort final : public SerialPort {
     bool takeError();
 
     QStringList devices_;
+    bool named_;
     QSerialPort port_;
     // Counts the opens, so that a close meant for a dead line never hits a later open.
     std::uint64_t opened_ = 0;

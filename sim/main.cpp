@@ -21,6 +21,10 @@ int main(int argc, char** argv) {
         std::cout << vxsim::usageText();
         return 0;
     }
+    if (parsed.options.version) {
+        std::cout << "vx470-sim " VX470_VERSION "\n";
+        return 0;
+    }
 
     // Block the ending signals before the server thread exists, so that only sigwait
     // below receives them.

@@ -97,6 +97,7 @@ included; N = 0 means every frame):
   --die-after N           after N frames the line is dead: nothing is read or sent
   --hangup-after N        after N frames (and their replies) close the line
   --help                  show this text
+  --version               show the version
 
 Bad arguments end the program with exit code 2. K is at most 4096, MS at most
 600000.
@@ -161,6 +162,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         bool ok = true;
         if (name == "--help" || name == "-h") {
             result.options.help = true;
+            ok = flag();
+        } else if (name == "--version") {
+            result.options.version = true;
             ok = flag();
         } else if (name == "--paced") {
             config.paced = true;

@@ -12,6 +12,14 @@ struct ScreenSize {
     int height = 0;
 };
 
+// Where an installed program keeps this user's files (UTF-8; the folders need not exist yet).
+// Empty where the platform has no such place.
+struct UserFolders {
+    std::string program;  // the folder the executable is in
+    std::string config;   // for "init.cfg"
+    std::string data;     // for the "Preset" folder
+};
+
 // The program's timers; a tick comes back through Program::OnTimer.
 enum class TimerId { Splash, Timer3 };
 
@@ -22,6 +30,7 @@ class Host {
     virtual ~Host() = default;
     virtual ScreenSize screenSize() = 0;
     virtual std::string currentDirectory() = 0;
+    virtual UserFolders userFolders() = 0;
     // Starts (or restarts) the timer with this interval; 0 stops it.
     virtual void setTimer(TimerId timer, int intervalMs) = 0;
     // Puts what was written to the file at `path` (UTF-8) onto the disk; false when that failed.

@@ -17,11 +17,18 @@ namespace fs = std::filesystem;
 // Open and Save start in the same folder, whatever the file system's case rules. A folder
 // that is not there is never offered: a file dialog would take its name for a file name.
 FileDialogRequest presetDialog(const Program& program) {
-    const fs::path home = PathFromUtf8(program.ProgramDir);
+    const auto in = [](const fs::path& folder) {
+        return FileDialogRequest{"file preset (*.Fbk)|*.Fbk", Utf8FromPath(folder), true};
+    };
     std::error_code error;
-    const fs::path presets = home / "Preset";
-    const fs::path folder = fs::is_directory(presets, error) ? presets : home;
-    return FileDialogRequest{"file preset (*.Fbk)|*.Fbk", Utf8FromPath(folder), true};
+    if (!program.PortableFiles) {
+        // The user's own folder is made on first use; failing that, the portable rule holds.
+        const fs::path own = PathFromUtf8(program.PresetDir);
+        fs::create_directories(own, error);
+        if (fs::is_directory(own, error)) return in(own);
+    }
+    const fs::path home = PathFromUtf8(program.ProgramDir);
+    return in(fs::is_directory(home / "Preset", error) ? home / "Preset" : home);
 }
 
 void errorBox(Program& program, const char* text) {

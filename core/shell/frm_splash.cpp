@@ -1,6 +1,10 @@
 #include "core/shell/frm_splash.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "core/program.h"
+#include "core/text/utf8.h"
 
 namespace vx470 {
 
@@ -20,7 +24,28 @@ void FrmSplash::Form_Load() {
                                                   0});
     }
     program_.ProgramDir = program_.platform.host.currentDirectory();
+    locateFiles();
     program_.platform.host.setTimer(TimerId::Splash, 2000);
+}
+
+// A folder with an "init.cfg" of its own keeps the program's files beside it: a portable
+// copy, or a test. Otherwise they are the user's, where the platform keeps such files, so an
+// installed program never leaves them in whatever directory it was started from.
+void FrmSplash::locateFiles() {
+    const UserFolders user = program_.platform.host.userFolders();
+    const auto holdsConfig = [](const std::string& folder) {
+        std::error_code error;
+        return !folder.empty() &&
+               std::filesystem::is_regular_file(PathFromUtf8(folder) / kConfigFile, error);
+    };
+    if (!holdsConfig(program_.ProgramDir) && holdsConfig(user.program)) {
+        program_.ProgramDir = user.program;
+    }
+    program_.PortableFiles =
+        holdsConfig(program_.ProgramDir) || user.config.empty() || user.data.empty();
+    program_.ConfigDir = program_.PortableFiles ? program_.ProgramDir : user.config;
+    program_.PresetDir =
+        program_.PortableFiles ? "" : Utf8FromPath(PathFromUtf8(user.data) / "Preset");
 }
 
 void FrmSplash::Timer1_Timer() {

@@ -18,6 +18,8 @@ class FrmSplash : public Form {
     void Timer1_Timer();
 
   private:
+    void locateFiles();
+
     Program& program_;
 };
 

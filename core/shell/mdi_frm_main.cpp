@@ -16,8 +16,9 @@ namespace vx470 {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr int kLastSearchedPort = 35;
-constexpr const char* kConfigFile = "init.cfg";
 
 }  // namespace
 
@@ -76,11 +77,16 @@ void MDIFrmMain::findUnit() {
     Label& label = program_.frmSplash.Label1;
     label.SetVisible(true);
     label.Refresh();
-    readPortNumber();
     Link& link = program_.link;
+    if (program_.PortFromCommandLine) {
+        link.CommPortNumber = 1;
+    } else {
+        readPortNumber();
+    }
     if (probePort()) return;
     const std::int16_t stored = link.CommPortNumber;
-    for (std::int16_t p = 1; p <= kLastSearchedPort; ++p) {
+    const std::int16_t last = program_.PortFromCommandLine ? 0 : kLastSearchedPort;
+    for (std::int16_t p = 1; p <= last; ++p) {
         if (p == stored) continue;
         link.CommPortNumber = p;
         if (probePort()) return;
@@ -97,7 +103,7 @@ void MDIFrmMain::findUnit() {
 }
 
 void MDIFrmMain::readPortNumber() {
-    std::ifstream file(PathFromUtf8(program_.ProgramDir) / kConfigFile, std::ios::binary);
+    std::ifstream file(PathFromUtf8(program_.ConfigDir) / kConfigFile, std::ios::binary);
     std::array<char, 2> bytes{};
     if (file) file.read(bytes.data(), bytes.size());
     // A missing or short file leaves the missing bytes 0: port 0 cannot be opened.
@@ -107,11 +113,14 @@ void MDIFrmMain::readPortNumber() {
 }
 
 void MDIFrmMain::writePortNumber() {
+    if (program_.PortFromCommandLine) return;
+    const fs::path folder = PathFromUtf8(program_.ConfigDir);
+    std::error_code error;
+    if (!program_.PortableFiles) fs::create_directories(folder, error);
     const auto port = static_cast<std::uint16_t>(program_.link.CommPortNumber);
     const std::array<char, 2> bytes = {static_cast<char>(port & 0xFF),
                                        static_cast<char>(port >> 8)};
-    std::ofstream file(PathFromUtf8(program_.ProgramDir) / kConfigFile,
-                       std::ios::binary | std::ios::trunc);
+    std::ofstream file(folder / kConfigFile, std::ios::binary | std::ios::trunc);
     // A directory we may not write to costs only the remembered port.
     if (file) file.write(bytes.data(), bytes.size());
 }

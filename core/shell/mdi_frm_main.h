@@ -8,6 +8,9 @@ namespace vx470 {
 
 class Program;
 
+// The one setting kept between runs: the number of the port that answered.
+inline constexpr const char* kConfigFile = "init.cfg";
+
 // The main window: the frame of the application around the editor, with its toolbar of
 // picture buttons. Button indexes are not contiguous: 0 load, 1 save, 2 store, 3 read,
 // 7 copy Left to Right, 8 copy Right to Left.

@@ -207,14 +207,23 @@ class Widget:
 
 
 class Program:
-    """vx470 in a fresh start directory, its only port tapped to vx470-sim with the options."""
+    """vx470 with the arguments, its only port tapped to vx470-sim with the options. It starts
+    in a fresh directory with an empty "init.cfg", which keeps its files there; or, `at_home`,
+    in a fresh home directory as from a desktop menu. `named`: the port is given with --port,
+    and none of the ports the program would search can be opened."""
 
-    def __init__(self, desk, sim):
-        self.cwd = tempfile.mkdtemp(dir=desk.work)
+    def __init__(self, desk, sim, at_home=False, named=False):
+        self.cwd = self.home = tempfile.mkdtemp(dir=desk.work)
+        if not at_home:
+            self.home = tempfile.mkdtemp(dir=desk.work)
+            open(self.file("init.cfg"), "wb").close()
         self.sim = start([desk.sim, *map(str, sim)], stdout=subprocess.PIPE, text=True)
         self.wire = Wire(self.sim.stdout.readline().strip())
-        self.proc = start([desk.vx], cwd=self.cwd, env=dict(
-            os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", VX470_PORTS=self.wire.path))
+        env = {k: v for k, v in os.environ.items() if k not in ("XDG_CONFIG_HOME", "XDG_DATA_HOME")}
+        self.proc = start([desk.vx, *(["--port", self.wire.path] if named else [])],
+                          cwd=self.cwd, env=dict(env, HOME=self.home, VX470_PORTS="" if named
+                                                 else self.wire.path,
+                                                 QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
 
     frames = property(lambda self: [f for f, *_ in self.wire.frames])
 
@@ -284,9 +293,9 @@ class Program:
 
 
 @contextlib.contextmanager
-def program(desk, sim=(), frames=0):
+def program(desk, sim=(), frames=0, **kw):
     """A Program, once its main window shows and `frames` are on a quiet line (0: at once)."""
-    p = Program(desk, sim)
+    p = Program(desk, sim, **kw)
     try:
         if frames:
             p.main()

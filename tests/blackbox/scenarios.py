@@ -159,8 +159,14 @@ def each(p, cases, run):
     check(not problems, " | ".join(problems))
 
 
-def unit(desk, *sim):
-    return program(desk, ["--presets", "5,9", *sim], START)
+def unit(desk, *sim, **kw):
+    return program(desk, ["--presets", "5,9", *sim], START, **kw)
+
+
+def exits(p):
+    key("alt+F4")
+    ask(p, "Exit", SURE, "Yes")
+    check(p.ended() == 0, f"a confirmed exit ended with status {p.proc.returncode}")
 
 
 def exit_asks(p):
@@ -171,9 +177,7 @@ def exit_asks(p):
     ask(p, "Exit", SURE, by_key="Return")
     time.sleep(1)
     check(p.proc.poll() is None, "Enter on the exit question ended the program")
-    key("alt+F4")
-    ask(p, "Exit", SURE, "Yes")
-    check(p.ended() == 0, f"a confirmed exit ended with status {p.proc.returncode}")
+    exits(p)
     return p.frames[n:]
 
 
@@ -554,6 +558,34 @@ def a_line_that_dies_with_the_button_held(desk):
 @scenario
 def a_line_that_hangs_up(desk):
     times_out(desk, "--hangup-after", hold=False)
+
+
+# ---- as installed -------------------------------------------------------------------------
+scenario = group("installed")
+
+
+@scenario
+def started_from_the_menu_the_files_are_the_users_own(desk):
+    """Started in an empty home directory: the port and the presets go to the user's folders."""
+    with unit(desk, at_home=True) as p:
+        toolbar(p, *OPS["Load"])
+        key("Escape")
+        exits(p)
+        home = lambda *path: os.path.join(p.home, *path)
+        check(content(home(".config", "vx470-remote", "init.cfg")) == b"\x01\x00",
+              "init.cfg is not port 1 in ~/.config/vx470-remote")
+        check(os.path.isdir(home(".local", "share", "vx470-remote", "Preset")),
+              "the Load dialog made no ~/.local/share/vx470-remote/Preset")
+        left = [n for n in os.listdir(home()) if not n.startswith(".")]
+        check(not left, f"the home directory holds {left}")
+
+
+@scenario
+def a_port_named_on_the_command_line_is_used_and_not_remembered(desk):
+    with unit(desk, named=True) as p:
+        check(p.frames[0] == frame(0), f"the first frame is {p.frames[0]}")
+        exits(p)
+        check(content(p.file("init.cfg")) == b"", "init.cfg changed")
 
 
 # ---- running ------------------------------------------------------------------------------

@@ -123,6 +123,7 @@ class FakeHost final : public Host {
   public:
     ScreenSize screen{1280, 1024};
     std::string directory = ".";
+    UserFolders folders;  // none: the program keeps its files in `directory`
     std::map<TimerId, int> timers;     // each timer's interval as last set; 0 = stopped
     std::vector<std::string> flushed;  // files the program asked to put onto the disk
     // Act on a modal dialog while it is "open"; unless they unload it, it is cancelled.
@@ -131,6 +132,7 @@ class FakeHost final : public Host {
 
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
+    UserFolders userFolders() override { return folders; }
     void setTimer(TimerId timer, int intervalMs) override { timers[timer] = intervalMs; }
     bool flushToDisk(const std::string& path) override {
         flushed.push_back(path);

@@ -38,6 +38,58 @@ TEST(Startup, SilentPortsAreSkippedTheUnitsPortIsStoredAndASmallScreenIsWarnedOf
     EXPECT_EQ(s.boxes(), Texts{"Warning: Minimum display resolution is 800x600"});
 }
 
+// Where "init.cfg" is read and written and where the preset dialogs open: beside the first of
+// the start directory and the executable's folder that holds an "init.cfg" of its own, else in
+// the user's folders, made when first needed.
+TEST(Startup, FilesAreTheUsersUnlessAFolderHoldsItsOwnInitCfg) {
+    enum class Holder { None, Start, Executable };
+    for (const Holder holder : {Holder::None, Holder::Start, Holder::Executable}) {
+        SCOPED_TRACE(static_cast<int>(holder));
+        test::Starting s;
+        const fs::path exe = s.file("bin"), config = s.file("config"), data = s.file("data");
+        fs::create_directory(exe);
+        s.p.host.folders = {exe.string(), config.string(), data.string()};
+        if (holder == Holder::Start) writeFile(s.file("init.cfg"), {});
+        if (holder == Holder::Executable) writeFile(exe / "init.cfg", {});
+        s.unit.attach(s.p.port);
+        s.start();
+        s.click(0);
+        const fs::path home = holder == Holder::None ? config
+                              : holder == Holder::Start ? s.dir.path() : exe;
+        const fs::path presets = holder == Holder::None ? data / "Preset" : home;
+        EXPECT_EQ(readFile(home / "init.cfg"), (Bytes{1, 0}));
+        EXPECT_EQ(s.p.fileDialogs.requests.at(0).initialFolder, presets.string());
+        EXPECT_EQ(fs::exists(s.file("init.cfg")), holder == Holder::Start);
+        EXPECT_EQ(fs::exists(data), holder == Holder::None);
+    }
+    // A preset folder that cannot be made: the dialog opens where a portable copy's would.
+    test::Starting s;
+    writeFile(s.file("data"), {});
+    s.p.host.folders = {"", s.file("config").string(), s.file("data").string()};
+    s.unit.attach(s.p.port);
+    s.start();
+    s.click(1);
+    EXPECT_EQ(s.p.fileDialogs.requests.at(0).initialFolder, s.dir.path().string());
+}
+
+// A port named on the command line is the only one tried, and the remembered one is kept.
+TEST(Startup, APortFromTheCommandLineIsTheOnlyOneAndLeavesInitCfgAlone) {
+    for (const bool answers : {true, false}) {
+        test::Starting s;
+        s.program.PortFromCommandLine = true;
+        writeFile(s.file("init.cfg"), {3, 0});
+        s.unit.port = answers ? 1 : 3;
+        s.unit.attach(s.p.port);
+        s.p.dialogs.answers = {Answer::Yes};
+        s.start();
+        std::vector<int> probed;
+        for (const auto& w : s.p.port.writes)
+            if (w.bytes == frame({0})) probed.push_back(w.port);
+        EXPECT_EQ(std::tuple(probed, s.program.link.DemoMode, readFile(s.file("init.cfg"))),
+                  std::tuple(std::vector{1}, !answers, Bytes{3, 0}));
+    }
+}
+
 // How a transaction times out is link_test's; the start-up ends there too.
 TEST(Startup, ALineThatDiesDuringTheReadOutEndsInTimeOut) {
     test::Starting s;
