@@ -129,9 +129,7 @@ QIcon ToolbarIcon(int index) {
     return QIcon(pixmap);
 }
 
-QPixmap ApplicationPixmap(int size) {
-    QPixmap pixmap = canvas(size);
-    QPainter p(&pixmap);
+void PaintApplicationIcon(QPainter& p, double size) {
     p.setRenderHint(QPainter::Antialiasing);
     const double s = size / 64.0;
     QLinearGradient g(0, 0, 0, size);
@@ -148,6 +146,12 @@ QPixmap ApplicationPixmap(int size) {
     p.drawPath(notchCurve(QRectF(8 * s, 18 * s, 48 * s, 34 * s), 0.42, 1.0, 0.12));
     p.setPen(QPen(QColor(110, 160, 255), 2.2 * s, Qt::SolidLine, Qt::RoundCap));
     p.drawPath(notchCurve(QRectF(8 * s, 16 * s, 48 * s, 18 * s), 0.75, 1.0, 0.1));
+}
+
+QPixmap ApplicationPixmap(int size) {
+    QPixmap pixmap = canvas(size);
+    QPainter p(&pixmap);
+    PaintApplicationIcon(p, size);
     return pixmap;
 }
 

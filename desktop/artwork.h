@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QPainter>
 #include <QPixmap>
 
 namespace vx470::desktop {
@@ -12,6 +13,8 @@ QIcon ToolbarIcon(int index);
 // The program's icon: a notch in a response curve.
 QIcon ApplicationIcon();
 QPixmap ApplicationPixmap(int size);
+// Draws it in a size × size square at the painter's origin, on any paint device.
+void PaintApplicationIcon(QPainter& painter, double size);
 // The splash picture, 513 × 452.
 QPixmap SplashPicture();
 

@@ -3,13 +3,15 @@
 # Quick when everything is there already: apt is only run for missing packages.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev fonts-dejavu-core
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev fonts-dejavu-core
           libgtest-dev libgmock-dev libbenchmark-dev)
 if [[ "${1:-}" == "--tests" ]]; then
     # xvfb + a small window manager, a session bus and the accessibility bus for the black-box
     # desktop suite (driven from Debian's python3 through pyatspi); clang's fuzzer runtime.
     packages+=(xvfb xauth jwm xdotool dbus-x11 at-spi2-core python3 python3-pyatspi
                gir1.2-atspi-2.0 clang libclang-rt-14-dev)
+    # Building and checking the Debian package.
+    packages+=(dpkg-dev lintian desktop-file-utils appstream)
 fi
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in the normal build and
-# in the AddressSanitizer + UndefinedBehaviorSanitizer build.
+# in the AddressSanitizer + UndefinedBehaviorSanitizer build. Then builds the Debian package,
+# checks it, and runs the installed program once (scripts/package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh --tests
@@ -10,3 +11,5 @@ for preset in default asan; do
     cmake --build --preset "${preset}"
     ctest --preset "${preset}"
 done
+echo "== package"
+./scripts/package.sh --install

@@ -590,14 +590,26 @@ def a_port_named_on_the_command_line_is_used_and_not_remembered(desk):
 
 # ---- running ------------------------------------------------------------------------------
 
+def for_anyone(path):
+    """Whether any user may run the file: it and every folder above it are open to others."""
+    path = os.path.abspath(path)
+    while os.stat(path).st_mode & 0o001:
+        if path == "/":
+            return True
+        path = os.path.dirname(path)
+    return False
+
+
 def as_ordinary_user(argv):
     """Runs the suite again as nobody: as root a mode-000 file can still be read and a
-    read-only one written, and those cases could not fail."""
+    read-only one written, and those cases could not fail. Programs nobody could not run
+    from where they are, such as a build in root's home, are copied for it."""
     stage, here = tempfile.mkdtemp(prefix="vx470-blackbox-"), os.path.abspath(__file__)
     try:
         os.chmod(stage, 0o755)
-        staged = [shutil.copy(f, stage) for f in [
-            *argv[1:3], os.path.join(os.path.dirname(here), "harness.py"), here]]
+        scripts = (os.path.join(os.path.dirname(here), "harness.py"), here)
+        staged = [f if for_anyone(f) else shutil.copy(f, stage) for f in argv[1:3]] + [
+            shutil.copy(f, stage) for f in scripts]
         home = os.path.join(stage, "home")
         os.mkdir(home, 0o700)
         os.chown(home, 65534, 65534)
