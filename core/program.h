@@ -56,10 +56,10 @@ class Program {
     // The directory the program started in (or, when only that holds an "init.cfg", the
     // executable's): in portable use the home of "init.cfg" and of the preset folder.
     std::string ProgramDir;
-    // Portable use keeps the files in ProgramDir; otherwise "init.cfg" is in ConfigDir and
-    // presets in PresetDir, both the user's own and made when first needed.
-    bool PortableFiles = true;
+    // The folder of "init.cfg": ProgramDir in portable use, else the user's own.
     std::string ConfigDir;
+    // The user's own preset folder, made when first needed; empty in portable use, which looks
+    // for the preset folder in ProgramDir.
     std::string PresetDir;
     // The user named the line on the command line: it is port 1, the only one tried, and
     // "init.cfg" keeps the port it holds.

@@ -96,7 +96,8 @@ bool QtSerialPort::open(int number) {
     if (!port_.open(QIODevice::ReadWrite)) {
         if (port_.error() == QSerialPort::PermissionError) reportRefusedOpen(device);
         if (port_.error() == QSerialPort::DeviceNotFoundError && named_) {
-            std::fprintf(stderr, "vx470: %s: no such port\n", QFile::encodeName(device).constData());
+            std::fprintf(stderr, "vx470: %s: no such port\n",
+                         QFile::encodeName(device).constData());
         }
         port_.clearError();
         return false;

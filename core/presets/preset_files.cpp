@@ -21,7 +21,7 @@ FileDialogRequest presetDialog(const Program& program) {
         return FileDialogRequest{"file preset (*.Fbk)|*.Fbk", Utf8FromPath(folder), true};
     };
     std::error_code error;
-    if (!program.PortableFiles) {
+    if (!program.PresetDir.empty()) {
         // The user's own folder is made on first use; failing that, the portable rule holds.
         const fs::path own = PathFromUtf8(program.PresetDir);
         fs::create_directories(own, error);

@@ -38,14 +38,14 @@ void FrmSplash::locateFiles() {
         return !folder.empty() &&
                std::filesystem::is_regular_file(PathFromUtf8(folder) / kConfigFile, error);
     };
-    if (!holdsConfig(program_.ProgramDir) && holdsConfig(user.program)) {
+    bool portable = holdsConfig(program_.ProgramDir);
+    if (!portable && holdsConfig(user.program)) {
         program_.ProgramDir = user.program;
+        portable = true;
     }
-    program_.PortableFiles =
-        holdsConfig(program_.ProgramDir) || user.config.empty() || user.data.empty();
-    program_.ConfigDir = program_.PortableFiles ? program_.ProgramDir : user.config;
-    program_.PresetDir =
-        program_.PortableFiles ? "" : Utf8FromPath(PathFromUtf8(user.data) / "Preset");
+    portable = portable || user.config.empty() || user.data.empty();
+    program_.ConfigDir = portable ? program_.ProgramDir : user.config;
+    program_.PresetDir = portable ? "" : Utf8FromPath(PathFromUtf8(user.data) / "Preset");
 }
 
 void FrmSplash::Timer1_Timer() {

@@ -116,7 +116,7 @@ void MDIFrmMain::writePortNumber() {
     if (program_.PortFromCommandLine) return;
     const fs::path folder = PathFromUtf8(program_.ConfigDir);
     std::error_code error;
-    if (!program_.PortableFiles) fs::create_directories(folder, error);
+    fs::create_directories(folder, error);  // the user's own folder, on the first run
     const auto port = static_cast<std::uint16_t>(program_.link.CommPortNumber);
     const std::array<char, 2> bytes = {static_cast<char>(port & 0xFF),
                                        static_cast<char>(port >> 8)};

@@ -220,10 +220,10 @@ class Program:
         self.sim = start([desk.sim, *map(str, sim)], stdout=subprocess.PIPE, text=True)
         self.wire = Wire(self.sim.stdout.readline().strip())
         env = {k: v for k, v in os.environ.items() if k not in ("XDG_CONFIG_HOME", "XDG_DATA_HOME")}
-        self.proc = start([desk.vx, *(["--port", self.wire.path] if named else [])],
-                          cwd=self.cwd, env=dict(env, HOME=self.home, VX470_PORTS="" if named
-                                                 else self.wire.path,
-                                                 QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1"))
+        env.update(HOME=self.home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                   VX470_PORTS="" if named else self.wire.path)
+        port = ["--port", self.wire.path] if named else []
+        self.proc = start([desk.vx, *port], cwd=self.cwd, env=env)
 
     frames = property(lambda self: [f for f, *_ in self.wire.frames])
 

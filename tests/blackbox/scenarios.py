@@ -608,7 +608,8 @@ def as_ordinary_user(argv):
     try:
         os.chmod(stage, 0o755)
         scripts = (os.path.join(os.path.dirname(here), "harness.py"), here)
-        staged = [f if for_anyone(f) else shutil.copy(f, stage) for f in argv[1:3]] + [
+        staged = [os.path.abspath(f) if for_anyone(f) else shutil.copy(f, stage)
+                  for f in argv[1:3]] + [
             shutil.copy(f, stage) for f in scripts]
         home = os.path.join(stage, "home")
         os.mkdir(home, 0o700)
