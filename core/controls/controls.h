@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/text/numbers.h"
+
 namespace vx470 {
 
 // Headless controls with the semantics of the classic form controls: a value set from code
@@ -230,11 +232,5 @@ class Form : public Control {
     WindowState state_ = WindowState::Normal;
     bool unloaded_ = false;
 };
-
-// Number parsing for typed entries: optional blanks, an optional sign, digits with an
-// optional decimal part. Anything else (empty, a lone sign, "1-2", "?") is not a number.
-std::optional<double> ParseNumber(const std::string& text);
-// A number as the program writes it: no trailing zeros, no exponent ("20.05", "1003").
-std::string FormatNumber(double value);
 
 }  // namespace vx470

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "core/controls/controls.h"
 #include "core/shell/tables.h"
+#include "core/text/numbers.h"
 
 namespace vx470 {
 namespace {

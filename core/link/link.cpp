@@ -46,13 +46,13 @@ bool Link::waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duratio
     }
 }
 
-void Link::transact(const FrameArgs& args, std::size_t count, Clock::Duration limit) {
+bool Link::transact(const FrameArgs& args, std::size_t count, Clock::Duration limit) {
     // Stale bytes are not dropped before a resend: they count toward the next reply.
-    for (int writes = 1;; ++writes) {
+    for (int writes = 1; writes <= kMaxWrites; ++writes) {
         writeFrame(args);
-        if (waitForBytes(count, limit, clock_.now())) return;
-        if (writes >= kMaxWrites) TimeOut();
+        if (waitForBytes(count, limit, clock_.now())) return true;
     }
+    return false;
 }
 
 void Link::TimeOut() {
@@ -69,9 +69,14 @@ std::size_t Link::readInto(std::size_t count) {
 }
 
 void Link::SendFrame(const FrameArgs& args) {
-    if (DemoMode || SuppressSend) return;
-    transact(args, kReplySize, kReplyTimeout);
+    if (!TrySendFrame(args)) TimeOut();
+}
+
+bool Link::TrySendFrame(const FrameArgs& args) {
+    if (DemoMode || SuppressSend) return true;
+    if (!transact(args, kReplySize, kReplyTimeout)) return false;
     readInto(kReplySize);
+    return true;
 }
 
 bool Link::ProbeDevice(const FrameArgs& args) {
@@ -84,8 +89,14 @@ bool Link::ProbeDevice(const FrameArgs& args) {
 
 bool Link::ReadImageBlock(const FrameArgs& args) {
     if (DemoMode || SuppressSend || !PortOpened) return false;
-    transact(args, kBlockReplySize, kBlockTimeout);
+    if (!transact(args, kBlockReplySize, kBlockTimeout)) TimeOut();
     return readInto(kBlockReplySize) == kBlockReplySize;
+}
+
+bool Link::TryReadImageBlock(const FrameArgs& args) {
+    if (DemoMode || SuppressSend || !PortOpened) return false;
+    return transact(args, kBlockReplySize, kBlockTimeout) &&
+           readInto(kBlockReplySize) == kBlockReplySize;
 }
 
 void Link::SendFrameNoReply(const FrameArgs& args) {

@@ -48,10 +48,16 @@ class Link {
     // Sends and waits for a 10-byte reply in RxBuffer[0..9]. Ends the program ("Time out")
     // after six writes without one. Does nothing in demo mode or while sending is suppressed.
     void SendFrame(const FrameArgs& args);
+    // The same, for callers that report a silent unit themselves: false after six writes
+    // without a reply, and nothing shown.
+    bool TrySendFrame(const FrameArgs& args);
     // Sends once and waits for 10 bytes; true when reply byte 3 is '['.
     bool ProbeDevice(const FrameArgs& args);
     // Sends and waits for a 160-byte reply in RxBuffer[0..159]; false when it did nothing.
+    // A unit that never answers ends the program with "Time out".
     bool ReadImageBlock(const FrameArgs& args);
+    // The same, but false (nothing shown) when the unit never answers or the port is closed.
+    bool TryReadImageBlock(const FrameArgs& args);
     // Sends without waiting; used for the acknowledgement of a unit report.
     void SendFrameNoReply(const FrameArgs& args);
 
@@ -64,9 +70,8 @@ class Link {
     bool writeFrame(const FrameArgs& args);
     // Waits until `count` bytes wait or `limit` has passed since `sentAt`.
     bool waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duration sentAt);
-    // Writes the frame until `count` bytes answer it; at the sixth silent attempt it shows
-    // "Time out" and ends the program.
-    void transact(const FrameArgs& args, std::size_t count, Clock::Duration limit);
+    // Writes the frame until `count` bytes answer it; false after the sixth silent attempt.
+    bool transact(const FrameArgs& args, std::size_t count, Clock::Duration limit);
     std::size_t readInto(std::size_t count);
 
     SerialPort& port_;

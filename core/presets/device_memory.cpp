@@ -4,26 +4,18 @@
 #include "core/program.h"
 #include "core/shell/mdi_frm_main.h"
 #include "core/shell/tables.h"
-#include "core/text/windows1252.h"
 
 namespace vx470 {
 
 namespace {
 
-// Reads one byte of the unit's memory (command 16); the unit answers it in reply byte 6.
-std::uint8_t readMemoryByte(Program& program, int address) {
-    PutLongBE(address, 0, program.ByteScratch);
-    program.link.SendFrame(Frames::ReadByte(program.ByteScratch[2], program.ByteScratch[3]));
-    return program.link.RxBuffer[kReadByteReplyIndex];
-}
-
 // Each byte is a character as it stands: nothing trimmed or replaced.
-std::string readName(Program& program, int address) {
-    std::string bytes;
+std::string readName(Link& link, int address) {
+    NameBytes bytes{};
     for (int k = 0; k < DeviceAddress::NameLength; ++k) {
-        bytes.push_back(static_cast<char>(readMemoryByte(program, address + k)));
+        bytes[static_cast<std::size_t>(k)] = ReadMemoryByte(link, address + k);
     }
-    return TextFromWindows1252(bytes);
+    return NameFromBytes(bytes);
 }
 
 }  // namespace
@@ -42,9 +34,9 @@ void MDIFrmMain::DumpDeviceMemory() {
         for (int p = 0; p < kFixedPresets; ++p)
             presets.PresetUsed[static_cast<std::size_t>(p)] = true;
         for (int p = kFixedPresets; p < kPresets; ++p) {
-            link.SendFrame(Frames::ReadByte(0, static_cast<std::uint8_t>(p + 44)));
             presets.PresetUsed[static_cast<std::size_t>(p)] =
-                link.RxBuffer[kReadByteReplyIndex] == DeviceAddress::Occupied;
+                ReadMemoryByte(link, DeviceAddress::Mark(p - kFixedPresets)) ==
+                DeviceAddress::Occupied;
         }
         for (int p = 0; p < kFixedPresets; ++p) {
             presets.PresetNames[static_cast<std::size_t>(p)] =
@@ -56,18 +48,13 @@ void MDIFrmMain::DumpDeviceMemory() {
                 name = kEmptyPresetName;
                 continue;
             }
-            const int base = DeviceAddress::Names + DeviceAddress::NameLength * (p - kFixedPresets);
-            name = readName(program_, base);
+            name = readName(link, DeviceAddress::Name(p - kFixedPresets));
         }
-        presets.CurrentName = readName(program_, DeviceAddress::CurrentName);
+        presets.CurrentName = readName(link, DeviceAddress::CurrentName);
 
-        link.ReopenWithBufferSize(kBlockReplySize);
-        const bool read = link.ReadImageBlock(Frames::ReadBlock(kRunningImage));
         // A port that could not be opened again is a line that does not answer; the stale
         // bytes of the receive buffer never become the image.
-        if (!read) link.TimeOut();
-        std::copy_n(link.RxBuffer.begin(), kImageBlockSize, image.begin());
-        link.ReopenWithBufferSize(kReplySize);
+        if (!TryReadRunningImage(link, std::span(image).first<kImageBlockSize>())) link.TimeOut();
 
         FrmEq& eq = program_.frmEq;
         eq.SetEnabled(false);

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "core/program.h"
-#include "core/text/utf8.h"
 #include "core/text/windows1252.h"
 
 namespace vx470 {
@@ -73,22 +72,8 @@ void FrmStore::Command1_Click(int index) {
 }
 
 void FrmStore::CentreName(std::string& name) {
-    const std::size_t n = Utf8Length(name);
-    if (n < 8) {
-        const std::size_t before = (8 - n + 1) / 2;
-        name = std::string(before, ' ') + name + std::string(8 - n - before, ' ');
-    }
-    std::size_t at = 0;
-    for (std::uint8_t& code : NameCodes) {
-        // Names come from the box or from the unit, so every character has a code.
-        code = at < name.size() ? ToWindows1252(DecodeUtf8(name, at)).value_or('?') : ' ';
-    }
-}
-
-void FrmStore::writeByte(int address, std::uint8_t data) {
-    PutLongBE(address, 0, program_.ByteScratch);
-    program_.link.SendFrame(
-        Frames::WriteByte(program_.ByteScratch[2], program_.ByteScratch[3], data));
+    NameCodes = CentredNameBytes(name);
+    name = CentredName(name);
 }
 
 void FrmStore::Memorize_eep() {
@@ -104,21 +89,14 @@ void FrmStore::Memorize_eep() {
     CentreName(centred);
     presets.PresetNames[static_cast<std::size_t>(p)] = Text1.Text();
 
-    const PresetImage& image = program_.channels.image;
-    for (int i = 0; i < static_cast<int>(kImageBlockSize); ++i) {
-        writeByte(DeviceAddress::Images + static_cast<int>(kImageBlockSize) * k + i,
-                  image[static_cast<std::size_t>(i)]);
-        ProgressBar1.SetValue(ProgressBar1.Value() + 1);
+    // The mark goes last (the sequence's own order); the program knows the slot as used
+    // before it goes out, as the unit will once it has.
+    const std::vector<MemoryWrite> writes = SlotWrites(k, program_.channels.image, NameCodes);
+    for (std::size_t w = 0; w < writes.size(); ++w) {
+        if (w + 1 == writes.size()) presets.PresetUsed[static_cast<std::size_t>(p)] = true;
+        program_.link.SendFrame(WriteByteFrame(writes[w].address, writes[w].data));
+        if (w + 1 < writes.size()) ProgressBar1.SetValue(ProgressBar1.Value() + 1);
     }
-    for (int i = 0; i < DeviceAddress::NameLength; ++i) {
-        writeByte(DeviceAddress::Names + DeviceAddress::NameLength * k + i,
-                  NameCodes[static_cast<std::size_t>(i)]);
-        ProgressBar1.SetValue(ProgressBar1.Value() + 1);
-    }
-    // The mark goes last: a store cut off before it leaves the slot as it was.
-    presets.PresetUsed[static_cast<std::size_t>(p)] = true;
-    program_.link.SendFrame(Frames::WriteByte(
-        0, static_cast<std::uint8_t>(DeviceAddress::Marks + k), DeviceAddress::Occupied));
 
     presets.ShownPresetName =
         std::to_string(p + 1) + ": " + presets.PresetNames[static_cast<std::size_t>(p)];

@@ -38,8 +38,6 @@ class FrmStore : public Form {
     void CentreName(std::string& name);
 
   private:
-    void writeByte(int address, std::uint8_t data);
-
     Program& program_;
 };
 

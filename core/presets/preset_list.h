@@ -5,12 +5,10 @@
 #include <string>
 
 #include "core/controls/controls.h"
+#include "core/device/unit_memory.h"
 
 namespace vx470 {
 
-inline constexpr int kPresets = 20;
-inline constexpr int kFixedPresets = 4;
-inline constexpr int kUserSlots = kPresets - kFixedPresets;
 // The name of a user slot nothing is stored in.
 inline constexpr const char* kEmptyPresetName = " Empty  ";
 
@@ -23,16 +21,6 @@ struct PresetList {
     std::string CurrentName;
     std::string ShownPresetName;
 };
-
-// The unit's memory as the program uses it.
-namespace DeviceAddress {
-inline constexpr int Marks = 48;         // + slot k
-inline constexpr int CurrentName = 112;  // 8 bytes
-inline constexpr int Images = 288;       // + 160 k
-inline constexpr int Names = 3872;       // + 8 k
-inline constexpr int NameLength = 8;
-inline constexpr std::uint8_t Occupied = 0x55;  // 'U'
-}  // namespace DeviceAddress
 
 // What both preset dialogs share: their list, "Cancel" (button 0) beside the action
 // (button 1), and a close box that cancels.
