@@ -1,7 +1,6 @@
 #include "core/controls/controls.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "core/text/utf8.h"
