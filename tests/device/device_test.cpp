@@ -1,0 +1,250 @@
+// Backups and restores of the unit, run step by step against the simulator in-process.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "core/device/backup.h"
+#include "sim/unit.h"
+#include "tests/support/sim_line.h"
+
+namespace vx470::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Quiet final : Dialogs {
+    Answer show(const MessageBox&) override { return Answer::Ok; }
+};
+
+// A unit on an opened line, as the program holds it after finding it.
+struct Bench {
+    explicit Bench(vxsim::Config config = {}) : unit(config) {
+        link.CommPortNumber = 1;
+        link.OpenCommPort();
+        link.ReopenWithBufferSize(kReplySize);
+    }
+    vxsim::Unit unit;
+    SimLine line{unit};
+    Quiet quiet;
+    Link link{line, line, quiet};
+};
+
+// Writes into the unit's memory behind the link's back; the replies are dropped.
+void poke(Bench& bench, int address, std::initializer_list<std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes) {
+        const auto high = std::uint8_t(address >> 8), low = std::uint8_t(address++);
+        const std::uint8_t f[] = {0xF0, 0x5B, Command::WriteByte, high, low, 0, b, 0, 0, 0xF7};
+        bench.unit.receive(f, {});
+    }
+    bench.line.dropInput();
+}
+
+// Runs the job to its end, cancelling it once `cancelAt` steps are done.
+UnitJob::State run(UnitJob& job, int cancelAt = -1) {
+    for (int steps = 0; job.Step(); ++steps) {
+        if (steps + 1 == cancelAt) job.Cancel();
+    }
+    return job.state();
+}
+
+struct Folder {
+    Folder() {
+        std::random_device r;
+        path = fs::temp_directory_path() / ("vx470-device-" + std::to_string(r()));
+        fs::create_directories(path);
+    }
+    ~Folder() { fs::remove_all(path); }
+    std::size_t entries() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {}));
+    }
+    fs::path path;
+};
+
+bool sameSlot(const vxsim::Unit& a, const vxsim::Unit& b, int k) {
+    const auto& ma = a.memory();
+    const auto& mb = b.memory();
+    const auto same = [&](int from, int n) {
+        return std::equal(ma.begin() + from, ma.begin() + from + n, mb.begin() + from);
+    };
+    if (ma[std::size_t(DeviceAddress::Mark(k))] != mb[std::size_t(DeviceAddress::Mark(k))])
+        return false;
+    if (ma[std::size_t(DeviceAddress::Mark(k))] != DeviceAddress::Occupied) return true;
+    return same(DeviceAddress::Image(k), 160) && same(DeviceAddress::Name(k), 8);
+}
+
+int frames(const vxsim::Unit& unit, int command) {
+    int n = 0;
+    for (const auto& f : unit.receivedFrames()) n += f[2] == command ? 1 : 0;
+    return n;
+}
+
+TEST(Backup, ThenRestoreIntoAWipedUnitGivesTheSameMemoryAndChangesNothingTheUnitRuns) {
+    Folder parent;
+    Bench from(vxsim::Config{.userPresets = {5, 9, 20}});
+    // A name with the code page's unused code and a NUL must survive the round trip.
+    poke(from, DeviceAddress::Name(4), {0x81, 0x00, 'a', 'b', 'c', 'd', 'e', 'f'});
+    poke(from, DeviceAddress::Mark(7), {0x00});  // empty, but not erased
+    const vxsim::Image running = from.unit.runningImage();
+    const std::vector<std::uint8_t> name(
+        from.unit.memory().begin() + DeviceAddress::CurrentName,
+        from.unit.memory().begin() + DeviceAddress::CurrentName + 8);
+    const auto writesBefore = frames(from.unit, Command::WriteByte);
+
+    BackupJob backup(from.link, parent.path / "unit", {});
+    ASSERT_EQ(run(backup), UnitJob::State::Done) << backup.message();
+    EXPECT_EQ(backup.total(), 16 + 3 * 168 + 8 + 1 + 1);
+    EXPECT_EQ(frames(from.unit, Command::WriteByte), writesBefore);
+    EXPECT_EQ(frames(from.unit, Command::ReadBlock), 1);
+    EXPECT_EQ(from.unit.receivedFrames().back()[3], kRunningImage);
+    EXPECT_EQ(from.unit.runningImage(), running);
+    EXPECT_TRUE(std::equal(name.begin(), name.end(),
+                           from.unit.memory().begin() + DeviceAddress::CurrentName));
+
+    // Each slot is a preset file of its own, loadable as any other.
+    const fs::path folder = parent.path / "unit";
+    EXPECT_EQ(parent.entries(), 1u);
+    std::ifstream file(folder / "09 __abcdef.Fbk", std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), {});
+    ASSERT_EQ(bytes.size(), 161u);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end() - 1,
+                           from.unit.memory().begin() + DeviceAddress::Image(4)));
+    EXPECT_TRUE(fs::exists(folder / "current.Fbk"));
+
+    std::string error;
+    const std::optional<UnitCopy> copy = ReadBackup(folder, error);
+    ASSERT_TRUE(copy) << error;
+    Bench to;  // no user presets
+    const vxsim::Image runningTo = to.unit.runningImage();
+    std::vector<int> all(kUserSlots);
+    std::iota(all.begin(), all.end(), 0);
+    RestoreJob restore(to.link, *copy, all);
+    ASSERT_EQ(run(restore), UnitJob::State::Done) << restore.message();
+    for (int k = 0; k < kUserSlots; ++k) EXPECT_TRUE(sameSlot(from.unit, to.unit, k)) << k;
+    EXPECT_EQ(restore.restored(), all);
+    EXPECT_EQ(to.unit.runningImage(), runningTo);
+    EXPECT_EQ(frames(to.unit, Command::ReadBlock), 0);
+}
+
+// What a Cancel or a dead line leaves: a whole backup or none; restored slots marked, the
+// slot cut off unmarked, the rest as they were.
+TEST(Backup, CancelOrLineFaultLeavesNoFolderAndRestoreNoHalfSlot) {
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancel" : "line fault");
+        Folder parent;
+        vxsim::Config config{.userPresets = {5, 6, 7}};
+        if (!cancel) config.faults = {{vxsim::FaultKind::DieAfter, 200, 0}};
+        Bench from(config);
+        BackupJob backup(from.link, parent.path / "unit", {});
+        EXPECT_EQ(run(backup, cancel ? 200 : -1),
+                  cancel ? UnitJob::State::Cancelled : UnitJob::State::Failed);
+        EXPECT_EQ(parent.entries(), 0u) << backup.message();
+    }
+
+    Bench from(vxsim::Config{.userPresets = {5, 6, 7}});
+    Folder parent;
+    BackupJob backup(from.link, parent.path / "unit", {});
+    ASSERT_EQ(run(backup), UnitJob::State::Done);
+    std::string error;
+    const UnitCopy copy = *ReadBackup(parent.path / "unit", error);
+    // Slot 1 is occupied on the target: it is unmarked before it is written.
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancel" : "line fault");
+        vxsim::Config config{.userPresets = {6, 8}};
+        // Frames: 16 mark reads, slot 0 (337), then slot 1's unmark and 100 writes.
+        if (!cancel) config.faults = {{vxsim::FaultKind::DieAfter, 16 + 337 + 101, 0}};
+        Bench to(config);
+        const auto untouched = to.unit.memory();
+        RestoreJob restore(to.link, copy, {0, 1, 2, 3});
+        EXPECT_EQ(run(restore, cancel ? 16 + 337 + 50 : -1),
+                  cancel ? UnitJob::State::Cancelled : UnitJob::State::Failed);
+        EXPECT_TRUE(sameSlot(from.unit, to.unit, 0));
+        const auto& m = to.unit.memory();
+        if (cancel) {
+            // The slot under way when the Cancel came was finished; nothing after it began.
+            EXPECT_EQ(restore.restored(), (std::vector<int>{0, 1}));
+            EXPECT_TRUE(sameSlot(from.unit, to.unit, 1));
+            for (const auto& [from, n] : {std::pair{DeviceAddress::Image(2), 320},
+                                          {DeviceAddress::Name(2), 16},
+                                          {DeviceAddress::Mark(2), 2}}) {
+                EXPECT_TRUE(
+                    std::equal(m.begin() + from, m.begin() + from + n, untouched.begin() + from));
+            }
+        } else {
+            EXPECT_EQ(restore.restored(), (std::vector<int>{0}));
+            EXPECT_NE(m[std::size_t(DeviceAddress::Mark(1))], DeviceAddress::Occupied);
+            EXPECT_NE(restore.message().find("preset 06"), std::string::npos) << restore.message();
+        }
+        EXPECT_EQ(m[std::size_t(DeviceAddress::Mark(3))], untouched[DeviceAddress::Mark(3)]);
+    }
+}
+
+TEST(Backup, AReadBackThatDiffersLeavesTheSlotUnmarked) {
+    Folder parent;
+    Bench from(vxsim::Config{.userPresets = {5}});
+    BackupJob backup(from.link, parent.path / "unit", {});
+    ASSERT_EQ(run(backup), UnitJob::State::Done);
+    std::string error;
+    const UnitCopy copy = *ReadBackup(parent.path / "unit", error);
+    // Junk before one read-back reply shifts the byte the reply carries.
+    Bench to(vxsim::Config{.faults = {{vxsim::FaultKind::Garbage, 16 + 168 + 20, 3}}});
+    RestoreJob restore(to.link, copy, {0});
+    EXPECT_EQ(run(restore), UnitJob::State::Failed);
+    EXPECT_NE(to.unit.memory()[std::size_t(DeviceAddress::Mark(0))], DeviceAddress::Occupied);
+    EXPECT_NE(restore.message().find("05 did not read back"), std::string::npos)
+        << restore.message();
+}
+
+// A folder that is not a sound backup is refused before anything is sent; the folder the
+// user names for a new backup is never written into unless it is empty.
+TEST(Backup, BadFoldersAreRefusedAndNoFileOfTheUsersIsTouched) {
+    Folder parent;
+    Bench from(vxsim::Config{.userPresets = {5, 6}});
+    BackupJob backup(from.link, parent.path / "good", {});
+    ASSERT_EQ(run(backup), UnitJob::State::Done);
+    const fs::path good = parent.path / "good";
+    std::ifstream in(good / kBackupIndex);
+    const std::string index((std::istreambuf_iterator<char>(in)), {});
+    // Changes the last entry that has `from`: a slot's, not the running preset's.
+    const auto replace = [&](std::string from, const std::string& to) {
+        std::string s = index;
+        const auto at = s.rfind(from);
+        return at == std::string::npos ? std::string() : s.replace(at, from.size(), to);
+    };
+    const struct {
+        const char* what;
+        std::string index;
+    } cases[] = {
+        {"not JSON", "{\"format\": 1, "},
+        {"a later format", replace("\"format\": 1", "\"format\": 2")},
+        {"a file outside the folder", replace("\"file\": \"06", "\"file\": \"../06")},
+        {"a preset twice", replace("\"preset\": 6", "\"preset\": 5")},
+        {"a checksum that differs", replace("\"crc32\": \"", "\"crc32\": \"0")},
+        {"a name the unit has no codes for", replace("\"name\": \"", "\"name\": \"\u4e00")},
+        {"deep nesting", std::string(100000, '[')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.index.empty());
+        const fs::path bad = parent.path / "bad";
+        fs::remove_all(bad);
+        fs::copy(good, bad);
+        std::ofstream(bad / kBackupIndex, std::ios::trunc) << c.index;
+        std::string error;
+        EXPECT_FALSE(ReadBackup(bad, error));
+        EXPECT_FALSE(error.empty());
+    }
+
+    const fs::path mine = parent.path / "mine";
+    fs::create_directory(mine);
+    std::ofstream(mine / "notes.txt") << "mine";
+    BackupJob into(from.link, mine, {});
+    EXPECT_EQ(run(into), UnitJob::State::Failed);
+    EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 1);
+    EXPECT_EQ(parent.entries(), 3u);  // good, bad, mine: no hidden folder left
+}
+
+}  // namespace
+}  // namespace vx470::test
