@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/device/parameters.h"
 #include "core/link/converters.h"
 #include "core/program.h"
 #include "core/shell/tables.h"
@@ -439,10 +440,7 @@ int FrmEq::Text4_KeyPress(int ch, int key) {
 void FrmEq::Check1_Click(int i) {
     const PresetImage& image = program_.channels.image;
     const auto sectionFrame = [&](std::uint8_t target, int ch, std::uint8_t run) {
-        const std::size_t c = at(ch);
-        return Frames::AutoSection(target, image[at(NumAutoOffset[c])], image[at(QAutoOffset[c])],
-                                   image[at(AttenuationOffset[c])], image[at(SensitivityOffset[c])],
-                                   run);
+        return SectionFrame(image, ch, target, run);
     };
     if (Check1[at(i)].Value() == 1) {
         for (int j = 0; j < 3; ++j) {

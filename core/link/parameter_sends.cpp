@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/device/parameters.h"
 #include "core/program.h"
 #include "core/shell/tables.h"
 
@@ -53,17 +54,12 @@ void ParameterSends::SendNotchFilter(int n) {
     image[r + NotchRecord::FreqHigh] = scratch[2];
     image[r + NotchRecord::FreqLow] = scratch[3];
     image[r + NotchRecord::Q] = static_cast<std::uint8_t>(q);
-    program_.link.SendFrame(Frames::NotchFilter(
-        static_cast<std::uint8_t>(ChannelOfNotch(n)), static_cast<std::uint8_t>(FilterOfNotch(n)),
-        scratch[2], scratch[3], static_cast<std::uint8_t>(q), static_cast<std::uint8_t>(g)));
+    program_.link.SendFrame(NotchFrame(image, n));
 }
 
 void ParameterSends::sendReleaseAndMode(int ch) {
-    const PresetImage& image = program_.channels.image;
     // Both bytes always travel together, whichever one changed.
-    program_.link.SendFrame(Frames::ReleaseMode(static_cast<std::uint8_t>(ch),
-                                                image[at(ReleaseOffset[at(ch)])],
-                                                image[at(ModeSearchOffset[at(ch)])]));
+    program_.link.SendFrame(ReleaseModeFrame(program_.channels.image, ch));
 }
 
 template <std::size_t N>
@@ -95,11 +91,8 @@ void ParameterSends::SendModeSearch(int ch) {
 }
 
 void ParameterSends::sendSection(int ch) {
-    const std::size_t c = at(ch);
-    const PresetImage& image = program_.channels.image;
-    program_.link.SendFrame(Frames::AutoSection(
-        static_cast<std::uint8_t>(ch + 1), image[at(NumAutoOffset[c])], image[at(QAutoOffset[c])],
-        image[at(AttenuationOffset[c])], image[at(SensitivityOffset[c])], 0));
+    program_.link.SendFrame(
+        SectionFrame(program_.channels.image, ch, static_cast<std::uint8_t>(ch + 1)));
 }
 
 void ParameterSends::SendNumNotchAutomatic(int ch) {

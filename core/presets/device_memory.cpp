@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/device/parameters.h"
 #include "core/program.h"
 #include "core/shell/mdi_frm_main.h"
 #include "core/shell/tables.h"
@@ -64,18 +65,10 @@ void MDIFrmMain::DumpDeviceMemory() {
         link.SuppressSend = false;
         eq.SetEnabled(true);
 
-        const auto section = [&](std::uint8_t target, int ch) {
-            const auto c = static_cast<std::size_t>(ch);
-            link.SendFrame(
-                Frames::AutoSection(target, image[static_cast<std::size_t>(NumAutoOffset[c])],
-                                    image[static_cast<std::size_t>(QAutoOffset[c])],
-                                    image[static_cast<std::size_t>(AttenuationOffset[c])],
-                                    image[static_cast<std::size_t>(SensitivityOffset[c])], 0));
-        };
         // The first two both carry the Left values: "both channels", then Left.
-        section(SectionTarget::Both, 0);
-        section(SectionTarget::Left, 0);
-        section(SectionTarget::Right, 1);
+        link.SendFrame(SectionFrame(image, 0, SectionTarget::Both));
+        link.SendFrame(SectionFrame(image, 0, SectionTarget::Left));
+        link.SendFrame(SectionFrame(image, 1, SectionTarget::Right));
         SetCaption("VX-470 - Remote Control Software");
     }
     SetMousePointer(MousePointer::Default);
