@@ -1,10 +1,9 @@
 #include "core/presets/preset_files.h"
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <system_error>
 
+#include "core/device/preset_file.h"
 #include "core/program.h"
 #include "core/text/utf8.h"
 
@@ -36,99 +35,25 @@ void errorBox(Program& program, const char* text) {
         MessageBox{text, " Error", MessageButtons::Ok, MessageIcon::Exclamation, 0});
 }
 
-// The file a save replaces: a symbolic link is followed to the file it names, so the link
-// stays a link. Empty when the links go round in a circle.
-fs::path fileBehind(fs::path path) {
-    std::error_code error;
-    for (int hops = 0; hops < 40; ++hops) {
-        if (!fs::is_symlink(path, error)) return path;
-        const fs::path to = fs::read_symlink(path, error);
-        if (error) return {};
-        path = to.is_absolute() ? to : path.parent_path() / to;
-    }
-    return {};
-}
-
-enum class Replace { Yes, NotAFile, ReadOnly };
-
-// Whether the user could change the file that is there: a file marked read-only, or one
-// that cannot be opened for writing, is left alone even by a user who could remove it.
-Replace mayReplace(const fs::path& path, const fs::file_status& status) {
-    if (!fs::exists(status)) return Replace::Yes;
-    if (!fs::is_regular_file(status)) return Replace::NotAFile;
-    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
-        return Replace::ReadOnly;
-    // In and out together open without creating or truncating anything.
-    if (!std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)) {
-        return Replace::ReadOnly;
-    }
-    return Replace::Yes;
-}
-
-// A name beside `target` that nobody has: random, and checked. It starts with a dot, so that
-// file lists do not show it for the moment it exists.
-fs::path unusedNameBeside(const fs::path& target) {
-    std::random_device seed;
-    std::mt19937_64 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ".";
-        name += Utf8FromPath(target.filename());
-        name += '.';
-        name += std::to_string(random() % 1'000'000'000);
-        name += ".tmp";
-        const fs::path candidate = target.parent_path() / PathFromUtf8(name);
-        std::error_code error;
-        if (!fs::exists(candidate, error) && !error) return candidate;
-    }
-    return {};
-}
-
-// Writes the image to a new file and, once it is on the disk, puts it in place of `target`
-// (of `status`) in one step: a save that fails half-way leaves the old file as it was.
-bool replaceWithImage(Program& program, const fs::path& target, const fs::file_status& status) {
-    const fs::path temporary = unusedNameBeside(target);
-    if (temporary.empty()) return false;
-    bool written = false;
-    {
-        std::ofstream file(temporary, std::ios::binary);
-        const PresetImage& image = program.channels.image;
-        file.write(reinterpret_cast<const char*>(image.data()),
-                   static_cast<std::streamsize>(image.size()));
-        file.close();
-        written = !file.fail();
-    }
-    std::error_code error;
-    written = written && program.platform.host.flushToDisk(Utf8FromPath(temporary));
-    // The new file keeps the permissions the old one had.
-    if (written && fs::exists(status)) fs::permissions(temporary, status.permissions(), error);
-    if (written) fs::rename(temporary, target, error);
-    if (!written || error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void SavePresetFile(Program& program) {
     const std::string chosen = program.platform.fileDialogs.saveFile(presetDialog(program));
     if (chosen.empty()) return;
-    const fs::path target = fileBehind(PathFromUtf8(chosen));
-    std::error_code error;
-    const fs::file_status status = fs::status(target, error);
-    switch (target.empty() ? Replace::NotAFile : mayReplace(target, status)) {
-        case Replace::NotAFile:
-            errorBox(program, " File not saved: the name is not that of a file.");
-            return;
-        case Replace::ReadOnly:
-            errorBox(program, " File not saved: the file there is read-only.");
-            return;
-        case Replace::Yes:
+    Host& host = program.platform.host;
+    switch (SavePresetImage(PathFromUtf8(chosen), program.channels.image,
+                            [&host](const std::string& path) { return host.flushToDisk(path); })) {
+        case SaveResult::Saved:
             break;
-    }
-    if (!replaceWithImage(program, target, status)) {
-        errorBox(program, " File not saved. Try again.");
+        case SaveResult::NotAFile:
+            errorBox(program, " File not saved: the name is not that of a file.");
+            break;
+        case SaveResult::ReadOnly:
+            errorBox(program, " File not saved: the file there is read-only.");
+            break;
+        case SaveResult::Failed:
+            errorBox(program, " File not saved. Try again.");
+            break;
     }
 }
 
@@ -136,27 +61,19 @@ void LoadPresetFile(Program& program) {
     const std::string chosen = program.platform.fileDialogs.openFile(presetDialog(program));
     if (chosen.empty()) return;
     const fs::path path = PathFromUtf8(chosen);
-    std::error_code error;
-    if (!fs::exists(path, error)) {
-        errorBox(program, " File not found. Try again.");
-        return;
-    }
     PresetImage bytes{};
-    std::ifstream file;
-    // One read of a few bytes: a stream buffer would only be allocated and thrown away.
-    file.rdbuf()->pubsetbuf(nullptr, 0);
-    if (!fs::is_directory(path, error)) file.open(path, std::ios::binary);
-    if (file) {
-        file.read(reinterpret_cast<char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    if (!file.is_open() || file.bad()) {
-        errorBox(program, " File cannot be read. Try again.");
-        return;
-    }
-    if (file.gcount() != static_cast<std::streamsize>(bytes.size())) {
-        errorBox(program, " Not a preset file: it holds fewer than 161 bytes.");
-        return;
+    switch (LoadPresetImage(path, bytes)) {
+        case LoadResult::Loaded:
+            break;
+        case LoadResult::NotFound:
+            errorBox(program, " File not found. Try again.");
+            return;
+        case LoadResult::CannotRead:
+            errorBox(program, " File cannot be read. Try again.");
+            return;
+        case LoadResult::TooShort:
+            errorBox(program, " Not a preset file: it holds fewer than 161 bytes.");
+            return;
     }
     program.channels.image = bytes;
     FrmEq& eq = program.frmEq;
