@@ -12,14 +12,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "core/program_end.h"
 #include "desktop/gate.h"
+#include "desktop/qt_files.h"
 #include "desktop/preset_dialogs.h"
 #include "desktop/program_text.h"
 
@@ -169,13 +164,7 @@ UserFolders QtHost::userFolders() {
 }
 
 bool QtHost::flushToDisk(const std::string& path) {
-    QFile file(fromUtf8(path));
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly)) return false;
-#ifdef Q_OS_WIN
-    return _commit(file.handle()) == 0;
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
+    return FlushFileToDisk(fromUtf8(path));
 }
 
 void QtHost::setTimer(TimerId timer, int intervalMs) {

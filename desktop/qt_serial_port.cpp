@@ -19,9 +19,8 @@ namespace vx470::desktop {
 namespace {
 
 // Qt calls a port another program holds and one the user may not open both PermissionError.
-// Either is the user's to fix, so standard error names the device and which it was.
-void reportRefusedOpen(const QString& device) {
-    const char* reason = "busy (opened by another program)";
+// Either is the user's to fix, so the reason says which it was; empty when it is neither.
+const char* refusedBecause(const QString& device) {
 #ifndef Q_OS_WIN
     // Our own open(2) tells them apart; it opens when only the other program's lock refused.
     const int fd =
@@ -29,18 +28,19 @@ void reportRefusedOpen(const QString& device) {
     const int error = fd < 0 ? errno : 0;
     if (fd >= 0) ::close(fd);
     if (error == EACCES || error == EPERM) {
-        reason = "permission denied (is the user in the dialout group?)";
-    } else if (error != 0 && error != EBUSY) {
-        return;  // gone meanwhile, or nothing the user can do about it
+        return "permission denied (is the user in the dialout group?)";
     }
+    if (error != 0 && error != EBUSY) return "";  // gone meanwhile, or nothing to do about it
+#else
+    Q_UNUSED(device);
 #endif
-    std::fprintf(stderr, "vx470: %s: %s\n", QFile::encodeName(device).constData(), reason);
+    return "busy (opened by another program)";
 }
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(QStringList devices, bool named)
-    : devices_(std::move(devices)), named_(named) {
+QtSerialPort::QtSerialPort(QStringList devices, bool named, bool report)
+    : devices_(std::move(devices)), named_(named), report_(report) {
     // A line that hangs up keeps waking the event loop (a message box's too) with a read
     // error, which would spin a core: the port is closed as soon as the loop can.
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
@@ -82,6 +82,7 @@ QString QtSerialPort::deviceFor(int number) const {
 }
 
 bool QtSerialPort::open(int number) {
+    openError_.clear();
     const QString device = deviceFor(number);
     if (device.isEmpty() || port_.isOpen()) return false;
     port_.setPortName(device);
@@ -94,10 +95,13 @@ bool QtSerialPort::open(int number) {
     port_.setReadBufferSize(static_cast<qint64>(inBufferSize_));
     // A failed open leaves no descriptor: Qt closes it when the set-up after open(2) fails.
     if (!port_.open(QIODevice::ReadWrite)) {
-        if (port_.error() == QSerialPort::PermissionError) reportRefusedOpen(device);
+        if (port_.error() == QSerialPort::PermissionError) openError_ = refusedBecause(device);
         if (port_.error() == QSerialPort::DeviceNotFoundError && named_) {
-            std::fprintf(stderr, "vx470: %s: no such port\n",
-                         QFile::encodeName(device).constData());
+            openError_ = QStringLiteral("no such port");
+        }
+        if (report_ && !openError_.isEmpty()) {
+            std::fprintf(stderr, "vx470: %s: %s\n", QFile::encodeName(device).constData(),
+                         openError_.toLocal8Bit().constData());
         }
         port_.clearError();
         return false;

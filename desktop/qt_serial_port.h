@@ -12,8 +12,9 @@ namespace vx470::desktop {
 class QtSerialPort final : public SerialPort {
   public:
     // Port N is entry N - 1 of `devices` (on Windows COMN, unless the user named the device);
-    // an empty entry is a port that cannot be opened.
-    explicit QtSerialPort(QStringList devices, bool named = false);
+    // an empty entry is a port that cannot be opened. With `report`, why a port the user can
+    // do something about did not open goes to standard error.
+    explicit QtSerialPort(QStringList devices, bool named = false, bool report = true);
 
     // The ports as the program numbers them: COM1, COM2, ... on Windows; elsewhere the
     // entries of VX470_PORTS (':'-separated device paths) when it is set, else the system's
@@ -21,6 +22,8 @@ class QtSerialPort final : public SerialPort {
     static QStringList systemPorts();
     // The device name of port `number`, empty when there is none.
     QString deviceFor(int number) const;
+    // Why the last open failed, where the user can do something about it; else empty.
+    QString openError() const { return openError_; }
 
     bool open(int number) override;
     void close() override;
@@ -39,6 +42,8 @@ class QtSerialPort final : public SerialPort {
 
     QStringList devices_;
     bool named_;
+    bool report_;
+    QString openError_;
     QSerialPort port_;
     // Counts the opens, so that a close meant for a dead line never hits a later open.
     std::uint64_t opened_ = 0;

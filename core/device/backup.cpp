@@ -324,7 +324,7 @@ bool UnitJob::Step() {
     }
     activity_ = activityOf(op);
     if (!run(op)) {
-        if (state_ == State::Running) fail(lineFault(op));
+        if (state_ == State::Running) fail(Failure::Line, lineFault(op));
         return false;
     }
     ++next_;
@@ -356,8 +356,9 @@ void UnitJob::addReads(int address, int count, int slot) {
     for (int i = 0; i < count; ++i) add({Op::Read, address + i, 0, slot, false, false});
 }
 
-void UnitJob::fail(std::string message) {
+void UnitJob::fail(Failure why, std::string message) {
     state_ = State::Failed;
+    failure_ = why;
     message_ = std::move(message);
 }
 
@@ -397,7 +398,7 @@ bool BackupJob::finish() {
     bytes(DeviceAddress::CurrentName, copy_.currentName);
     std::string error;
     if (!WriteBackup(copy_, folder_, flush_, error)) {
-        fail("No backup made: " + error + ".");
+        fail(Failure::File, "No backup made: " + error + ".");
         return false;
     }
     int used = 0;
@@ -469,7 +470,7 @@ bool RestoreJob::check(int slot) {
     };
     if (differs(DeviceAddress::Image(slot), s.image) ||
         differs(DeviceAddress::Name(slot), s.name)) {
-        fail("Preset " + SlotNumber(slot) +
+        fail(Failure::Mismatch, "Preset " + SlotNumber(slot) +
              " did not read back as written; it is left unmarked (empty). The restore stopped.");
         return false;
     }

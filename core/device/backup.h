@@ -52,6 +52,9 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& parent);
 class UnitJob {
   public:
     enum class State { Running, Done, Cancelled, Failed };
+    // Why a job failed: the unit stopped answering, a file could not be written, or a slot
+    // read back other than written.
+    enum class Failure { None, Line, File, Mismatch };
     virtual ~UnitJob() = default;
 
     // Runs the next transaction; false once the job has ended.
@@ -60,6 +63,7 @@ class UnitJob {
     void Cancel() { cancelRequested_ = true; }
 
     State state() const { return state_; }
+    Failure failure() const { return failure_; }
     int done() const { return static_cast<int>(next_); }
     int total() const { return static_cast<int>(ops_.size()); }
     // What the job does now, e.g. "Reading slot 07".
@@ -92,7 +96,7 @@ class UnitJob {
     virtual std::string activityOf(const Op& op) const = 0;
     virtual std::string cancelled() const = 0;
     virtual std::string lineFault(const Op& op) const = 0;
-    void fail(std::string message);
+    void fail(Failure why, std::string message);
     void markStart(std::size_t op) { ops_[op].startsSlot = true; }
 
     Link& link_;
@@ -106,6 +110,7 @@ class UnitJob {
     std::vector<Op> ops_;
     std::size_t next_ = 0;
     State state_ = State::Running;
+    Failure failure_ = Failure::None;
     bool cancelRequested_ = false;
     std::string activity_;
 };

@@ -3,10 +3,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <numeric>
 #include <random>
+#include <sstream>
 #include <string>
 
+#include "cli/cli.h"
 #include "core/device/backup.h"
+#include "core/text/json.h"
 #include "sim/unit.h"
 #include "tests/support/sim_line.h"
 
@@ -244,6 +248,158 @@ TEST(Backup, BadFoldersAreRefusedAndNoFileOfTheUsersIsTouched) {
     EXPECT_EQ(run(into), UnitJob::State::Failed);
     EXPECT_EQ(std::distance(fs::directory_iterator(mine), {}), 1);
     EXPECT_EQ(parent.entries(), 3u);  // good, bad, mine: no hidden folder left
+}
+
+// vx470-cli against the simulator in-process.
+class CliHost final : public cli::Host {
+  public:
+    explicit CliHost(Bench& bench) : bench_(bench) {}
+    int interruptAfter = -1;  // calls of interrupted() before Ctrl+C comes
+    SerialPort& ports(const std::string&) override { return bench_.line; }
+    int portCount() override { return 1; }
+    std::string portName(int) override { return "sim"; }
+    Clock& clock() override { return bench_.line; }
+    bool flushToDisk(const std::string&) override { return true; }
+    bool interrupted() override { return interruptAfter >= 0 && interruptAfter-- == 0; }
+    bool terminal() override { return false; }
+
+  private:
+    Bench& bench_;
+};
+
+struct Cli {
+    int rc;
+    std::string out, err;
+};
+
+Cli cli(Bench& bench, std::vector<std::string> args, int interruptAfter = -1) {
+    bench.link.port().close();  // the tool finds the unit itself
+    CliHost host(bench);
+    host.interruptAfter = interruptAfter;
+    std::ostringstream out, err;
+    const int rc = cli::Run(args, host, out, err);
+    return {rc, out.str(), err.str()};
+}
+
+std::vector<std::uint8_t> bytesOf(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Each command's exit status, what it prints and what reaches the unit; bad arguments are
+// refused before anything goes out.
+TEST(Cli, CommandsExitCodesAndWhatTheUnitReceives) {
+    Folder dir;
+    const std::string file = (dir.path / "p.Fbk").string();
+    const struct {
+        std::vector<std::string> args;
+        int rc;
+        const char* out;
+        const char* err;
+        int frames;  // -1: any
+    } cases[] = {
+        {{"--help"}, 0, "Usage: vx470-cli", "", 0},
+        {{"--version"}, 0, "vx470-cli ", "", 0},
+        {{}, 2, "", "no command given", 0},
+        {{"erase"}, 2, "", "unknown command 'erase'", 0},
+        {{"--prot", "x", "dump"}, 2, "", "unknown option '--prot'", 0},
+        {{"get"}, 2, "", "get takes 1 argument", 0},
+        {{"get", "left.notch13.gain"}, 2, "", "no setting named 'left.notch13.gain'", 0},
+        {{"read", "21", file}, 2, "", "from 1 to 20", 0},
+        {{"store", file, "4", "x"}, 2, "", "1 to 4 are the unit's own", 0},
+        {{"restore", "x", "--slot", "3"}, 2, "", "--slot takes", 0},
+        {{"dump", "--slot", "5"}, 2, "", "--slot goes with restore only", 0},
+        {{"ports"}, 0, "1  sim  unit", "", 1},
+        {{"get", "left.notch12.gain"}, 0, "0\n", "", -1},
+        {{"--json", "get", "right.auto.q"},
+         0,
+         "{\"name\": \"right.auto.q\", \"value\": \"1/10\"",
+         "",
+         -1},
+        {{"set", "left.notch12.gain", "-6"}, 0, "left.notch12.gain -6\n", "", -1},
+        {{"set", "left.notch12.freq", "1000"}, 0, "left.notch12.freq 1003\n", "", -1},
+        {{"set", "left.notch12.gain", "5"}, 2, "", "takes a whole number of dB from -45 to 0", -1},
+        {{"set", "left.notch1.gain", "-6"}, 1, "", "one of the 4 automatic notches", -1},
+        {{"set", "right.release", "slow"}, 0, "right.release Slow\n", "", -1},
+        {{"read", "6", file}, 1, "", "preset 6 is empty", -1},
+        {{"read", "5", file}, 0, "the unit now runs it", "", -1},
+        {{"store", file, "7", "Kick drum"}, 2, "", "at most 8 characters", -1},
+        {{"store", file, "7", "Kick"}, 0, "as preset 7 \"  Kick  \"", "", -1},
+        {{"store", (dir.path / "none").string(), "7", "x"}, 5, "", "no such file", -1},
+        {{"restore", dir.path.string()}, 5, "", "not a backup folder", -1},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        for (const auto& a : c.args) line += a + " ";
+        SCOPED_TRACE(line);
+        Bench bench(vxsim::Config{.userPresets = {5}});
+        const Cli r = cli(bench, c.args);
+        EXPECT_EQ(r.rc, c.rc) << r.err;
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        if (c.frames >= 0) {
+            EXPECT_EQ(bench.unit.receivedFrames().size(), std::size_t(c.frames));
+        }
+        if (c.rc != 0 || c.frames == 0) continue;
+        const auto& last = bench.unit.receivedFrames().back();
+        if (c.args[0] == "set") {
+            // The one frame that sets it, as the unit now runs it.
+            EXPECT_EQ(
+                frames(bench.unit, Command::NotchFilter) + frames(bench.unit, Command::ReleaseMode),
+                1);
+            if (c.args[1] == "left.notch12.gain") {
+                EXPECT_EQ(bench.unit.runningImage()[72], 39);
+            }
+        }
+        if (c.args[0] == "read") {
+            EXPECT_EQ(last[2], Command::ReadBlock);
+            EXPECT_EQ(last[3], 4);  // preset 5 recalled
+            const auto bytes = bytesOf(file);
+            ASSERT_EQ(bytes.size(), 161u);
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end() - 1,
+                                   bench.unit.memory().begin() + DeviceAddress::Image(0)));
+        }
+        if (c.args[0] == "store") {
+            const auto& m = bench.unit.memory();
+            const auto bytes = bytesOf(file);
+            EXPECT_TRUE(
+                std::equal(bytes.begin(), bytes.end() - 1, m.begin() + DeviceAddress::Image(2)));
+            EXPECT_EQ(std::string(m.begin() + DeviceAddress::Name(2),
+                                  m.begin() + DeviceAddress::Name(2) + 8),
+                      "  Kick  ");
+            EXPECT_EQ(last[4], DeviceAddress::Mark(2));  // the mark goes last
+        }
+    }
+    Bench none;
+    none.line.openable = false;
+    EXPECT_EQ(cli(none, {"dump"}).rc, 3);
+    EXPECT_EQ(cli(none, {"ports"}).rc, 3);
+    Bench dumb;
+    const Cli json = cli(dumb, {"--json", "dump"});
+    const std::optional<Json> parsed = ParseJson(json.out);
+    ASSERT_TRUE(parsed) << json.out;
+    EXPECT_EQ(parsed->find("channels")->array()->at(1).find("notches")->array()->size(), 12u);
+}
+
+// The round trip through the tool; a Ctrl+C or a dead line leaves no backup folder.
+TEST(Cli, BackupRestoreRoundTripAndInterruptions) {
+    Folder dir;
+    const std::string folder = (dir.path / "unit").string();
+    Bench from(vxsim::Config{.userPresets = {5, 12, 20}});
+    ASSERT_EQ(cli(from, {"backup", folder}).rc, 0);
+    Bench to(vxsim::Config{.userPresets = {6}});
+    EXPECT_EQ(cli(to, {"restore", folder, "--slot", "6"}).rc, 1);  // empty in the backup
+    const Cli one = cli(to, {"restore", folder, "--slot=12"});
+    EXPECT_EQ(one.rc, 0) << one.err;
+    EXPECT_TRUE(sameSlot(from.unit, to.unit, 7));
+    EXPECT_FALSE(sameSlot(from.unit, to.unit, 1));  // preset 6 was not restored
+    EXPECT_EQ(cli(to, {"restore", folder}).rc, 0);
+    for (int k = 0; k < kUserSlots; ++k) EXPECT_TRUE(sameSlot(from.unit, to.unit, k)) << k;
+
+    Bench dying(vxsim::Config{.userPresets = {5}, .faults = {{vxsim::FaultKind::DieAfter, 40, 0}}});
+    EXPECT_EQ(cli(dying, {"backup", folder + "2"}).rc, 4);
+    EXPECT_EQ(cli(from, {"backup", folder + "3"}, 30).rc, 130);
+    EXPECT_EQ(dir.entries(), 1u);
 }
 
 }  // namespace
