@@ -357,15 +357,15 @@ int Session::restore(const std::string& folder) {
     std::string error;
     const std::optional<UnitCopy> copy = ReadBackup(PathFromUtf8(folder), error);
     if (!copy) return fail(kFileError, error);
-    std::vector<int> slots(kUserSlots);
-    std::iota(slots.begin(), slots.end(), 0);
+    std::vector<int> which(kUserSlots);
+    std::iota(which.begin(), which.end(), 0);
     if (o_.slot) {
         const int k = *wholeNumber(*o_.slot, kFixedPresets + 1, kPresets) - kFixedPresets - 1;
-        if (!copy->slots[static_cast<std::size_t>(k)].used())
+        if (!copy->presets[static_cast<std::size_t>(k)].used())
             return fail(kRefused, "preset " + *o_.slot + " is empty in this backup");
-        slots = {k};
+        which = {k};
     }
-    RestoreJob job(*link_, *copy, slots);
+    RestoreJob job(*link_, *copy, which);
     return runJob(job);
 }
 

@@ -31,6 +31,7 @@ class Gate::InputWatch final : public QObject {
     // repeat or a thumb drag, and clicks nothing.
     void letGo() {
         const QPointer<QWidget> w = pressed_;
+        if (w && w->property(kTakesInputWhenBusy).toBool()) return;
         pressed_.clear();
         if (!w) return;
         const QPointF outside(-1, -1);
@@ -50,7 +51,10 @@ class Gate::InputWatch final : public QObject {
             type != QEvent::KeyPress && type != QEvent::Wheel) {
             return false;
         }
-        if (stale(static_cast<const QInputEvent*>(event)->timestamp())) return true;
+        if (stale(static_cast<const QInputEvent*>(event)->timestamp()) &&
+            !receiver->property(kTakesInputWhenBusy).toBool()) {
+            return true;
+        }
         if (type == QEvent::MouseButtonPress && receiver->isWidgetType()) {
             // A press a child ignores goes on to its parent: the last one holds the button.
             pressed_ = static_cast<QWidget*>(receiver);

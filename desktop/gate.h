@@ -67,6 +67,9 @@ class Gate final : public QObject {
     bool ended() const { return ended_; }
     bool busy() const { return depth_ > 0; }
     int exitCode() const { return exitCode_; }
+    // A widget with this property set takes presses while the program is busy (a job's
+    // Cancel): they are not dropped as stale, nor let go after a long entry.
+    static constexpr const char* kTakesInputWhenBusy = "vx470TakesInputWhenBusy";
     // Interval of the report poll while a search runs.
     static constexpr int kPollIntervalMs = 5;
     // An entry that takes longer than this lets go of a held mouse button: one click on an

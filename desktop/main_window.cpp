@@ -85,6 +85,13 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         BindButton(gate, button, b, FromProgramText(b.ToolTip));
         toolbar->addWidget(button);
     }
+    toolbar->addSeparator();
+    for (Button& b : form.UnitMenu) {
+        auto* button = new QPushButton(toolbar);
+        button->setFlat(true);
+        BindButton(gate, button, b);
+        toolbar->addWidget(button);
+    }
     addToolBar(Qt::TopToolBarArea, toolbar);
 
     area_ = new QMdiArea(this);

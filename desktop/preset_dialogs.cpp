@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <functional>
@@ -232,6 +233,68 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
     setTabOrder(combo, name);
     setTabOrder(name, store);
     setTabOrder(store, cancel);
+}
+
+UnitJobDialog::UnitJobDialog(Gate& gate, FrmUnitJob& form, QWidget* parent)
+    : QDialog(parent), gate_(gate), form_(form) {
+    BindDialogForm(this, form);
+    auto* layout = new QVBoxLayout(this);
+    auto* list = new QTreeWidget(this);
+    BindNumberedList(gate, list, form.List1, form.Label3);
+    list->setAccessibleName(QStringLiteral("Backup presets"));
+    list->setMinimumHeight(list->sizeHintForRow(0) * 16 + 8);
+    list->setVisible(form.List1.Visible());
+    layout->addWidget(list);
+    auto* activity = new QLabel(this);
+    BindLabel(activity, form.Label1);
+    auto* progressText = new QLabel(this);
+    BindLabel(progressText, form.Label2);
+    activity->setMinimumWidth(360);
+    layout->addWidget(activity);
+    layout->addWidget(progressText);
+    auto* bar = new QProgressBar(this);
+    bar->setObjectName(QString::fromStdString(form.ProgressBar1.Name));
+    bar->setAccessibleName(QStringLiteral("Progress"));
+    // The job runs one transaction a tick while it runs; no timer runs otherwise. Each tick
+    // shows on the bar, so the bar's view is where the timer learns that the job began.
+    auto* ticks = new QTimer(this);
+    ticks->setInterval(0);
+    QObject::connect(ticks, &QTimer::timeout, this, [this, ticks] {
+        gate_.enter(this, [this] { form_.Timer_Tick(); });
+        if (!form_.Running()) ticks->stop();
+    });
+    InstallView(bar, form.ProgressBar1, [this, ticks](QProgressBar* w, const ProgressBar& b) {
+        showProgress(w, b);
+        if (form_.Running() && !ticks->isActive()) ticks->start();
+    });
+    layout->addWidget(bar);
+    auto* buttons = new QHBoxLayout();
+    buttons->addStretch();
+    for (const int i : {1, 2, 0}) {
+        Button& b = form.Command1[static_cast<std::size_t>(i)];
+        auto* button = new QPushButton(this);
+        BindButton(gate, button, b);
+        button->setVisible(b.Visible());
+        // A Cancel pressed while a transaction waits on the line is still a Cancel.
+        if (i == 0) button->setProperty(Gate::kTakesInputWhenBusy, true);
+        if (i == 1) button->setDefault(true);
+        buttons->addWidget(button);
+    }
+    layout->addLayout(buttons);
+}
+
+void UnitJobDialog::closeEvent(QCloseEvent* event) {
+    if (form_.Unloaded() || FormAllowsClose(gate_, form_, this)) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+// Escape is the Cancel button.
+void UnitJobDialog::reject() {
+    if (!form_.Unloaded()) gate_.enter(this, [this] { form_.Command1_Click(0); });
+    if (form_.Unloaded()) QDialog::reject();
 }
 
 }  // namespace vx470::desktop

@@ -4,6 +4,7 @@
 
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
+#include "core/presets/frm_unit_job.h"
 
 class QTreeWidget;
 
@@ -37,6 +38,21 @@ class ReadDialog final : public PresetDialog {
 class StoreDialog final : public PresetDialog {
   public:
     StoreDialog(Gate& gate, FrmStore& form, QWidget* parent = nullptr);
+};
+
+// "Back up unit" and "Restore": a restore's presets to choose from, then the job's progress
+// with a Cancel that is heard between any two of its transactions.
+class UnitJobDialog final : public QDialog {
+  public:
+    UnitJobDialog(Gate& gate, FrmUnitJob& form, QWidget* parent = nullptr);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+  private:
+    Gate& gate_;
+    FrmUnitJob& form_;
 };
 
 // A list box shown with a column of numbers beside its rows (the numbers are the words of

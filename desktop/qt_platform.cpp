@@ -14,9 +14,9 @@
 
 #include "core/program_end.h"
 #include "desktop/gate.h"
-#include "desktop/qt_files.h"
 #include "desktop/preset_dialogs.h"
 #include "desktop/program_text.h"
+#include "desktop/qt_files.h"
 
 namespace vx470::desktop {
 
@@ -136,6 +136,18 @@ std::string QtFileDialogs::saveFile(const FileDialogRequest& request) {
     return chooseFile(gate_, request, QFileDialog::AcceptSave);
 }
 
+std::string QtFileDialogs::chooseFolder(const FileDialogRequest& request) {
+    QFileDialog dialog(QApplication::activeWindow(), fromUtf8(request.title));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setDirectory(fromUtf8(request.initialFolder));
+    const int result = modally(gate_, nullptr, [&] { return dialog.exec(); });
+    settleAfterDialog();
+    const QStringList chosen = dialog.selectedFiles();
+    return result == QDialog::Accepted && !chosen.isEmpty() ? toUtf8(chosen.first())
+                                                            : std::string();
+}
+
 void QtHost::attach(Program& program, Gate& gate) {
     program_ = &program;
     gate_ = &gate;
@@ -203,6 +215,10 @@ void QtHost::showModal(FrmRead& form) {
 
 void QtHost::showModal(FrmStore& form) {
     if (gate_ != nullptr && program_ != nullptr) runModal<StoreDialog>(gate_, form);
+}
+
+void QtHost::showModal(FrmUnitJob& form) {
+    if (gate_ != nullptr && program_ != nullptr) runModal<UnitJobDialog>(gate_, form);
 }
 
 }  // namespace vx470::desktop

@@ -30,6 +30,7 @@ class QtFileDialogs final : public FileDialogs {
     void attach(Gate& gate) { gate_ = &gate; }
     std::string openFile(const FileDialogRequest& request) override;
     std::string saveFile(const FileDialogRequest& request) override;
+    std::string chooseFolder(const FileDialogRequest& request) override;
 
   private:
     Gate* gate_ = nullptr;
@@ -49,6 +50,7 @@ class QtHost final : public QObject, public Host {
     bool flushToDisk(const std::string& path) override;
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
+    void showModal(FrmUnitJob& form) override;
 
   private:
     Gate* gate_ = nullptr;

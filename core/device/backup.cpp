@@ -106,7 +106,7 @@ std::string indexText(const UnitCopy& copy, const std::array<std::string, kUserS
       << ", \"crc32\": " << JsonQuote(hex8(crc32(fileOf(copy.current)))) << "},\n";
     j << "  \"slots\": [\n";
     for (int k = 0; k < kUserSlots; ++k) {
-        const SlotCopy& s = copy.slots[static_cast<std::size_t>(k)];
+        const SlotCopy& s = copy.presets[static_cast<std::size_t>(k)];
         j << "    {\"preset\": " << k + kFixedPresets + 1
           << ", \"used\": " << (s.used() ? "true" : "false")
           << ", \"mark\": " << static_cast<int>(s.mark);
@@ -215,7 +215,7 @@ bool WriteBackup(const UnitCopy& copy, const fs::path& chosen, const FlushToDisk
     std::array<std::string, kUserSlots> files;
     bool ok = writeFile(hidden / kCurrentFile, fileOf(copy.current), flush);
     for (int k = 0; ok && k < kUserSlots; ++k) {
-        const SlotCopy& s = copy.slots[static_cast<std::size_t>(k)];
+        const SlotCopy& s = copy.presets[static_cast<std::size_t>(k)];
         if (!s.used()) continue;
         std::string& name = files[static_cast<std::size_t>(k)];
         name = slotFileName(k, s.name);
@@ -254,9 +254,9 @@ std::optional<UnitCopy> ReadBackup(const fs::path& folder, std::string& error) {
     }
     const std::optional<Json> index = ParseJson(text, kIndexLimit);
     const Json* format = index ? index->find("format") : nullptr;
-    const Json* slots = index ? index->find("slots") : nullptr;
-    if (!index || format == nullptr || format->number() != kBackupFormat || slots == nullptr ||
-        slots->array() == nullptr || slots->array()->size() != kUserSlots) {
+    const Json* list = index ? index->find("slots") : nullptr;
+    if (!index || format == nullptr || format->number() != kBackupFormat || list == nullptr ||
+        list->array() == nullptr || list->array()->size() != kUserSlots) {
         error = std::string(kBackupIndex) + ": not a backup index this program can read";
         return std::nullopt;
     }
@@ -266,7 +266,7 @@ std::optional<UnitCopy> ReadBackup(const fs::path& folder, std::string& error) {
         error = std::string(kBackupIndex) + ": " + why;
         return std::nullopt;
     };
-    for (const Json& entry : *slots->array()) {
+    for (const Json& entry : *list->array()) {
         const int p = wholeNumber(entry.find("preset"), kFixedPresets + 1, kPresets);
         if (p < 0 || seen[static_cast<std::size_t>(p - kFixedPresets - 1)]) {
             return fault("a slot entry without a preset number 5..20 of its own");
@@ -275,7 +275,7 @@ std::optional<UnitCopy> ReadBackup(const fs::path& folder, std::string& error) {
         if (m < 0) return fault("preset " + std::to_string(p) + " has no mark 0..255");
         const auto k = static_cast<std::size_t>(p - kFixedPresets - 1);
         seen[k] = true;
-        SlotCopy& s = copy.slots[k];
+        SlotCopy& s = copy.presets[k];
         s.mark = static_cast<std::uint8_t>(m);
         if (!s.used()) continue;
         const std::optional<NameBytes> name = nameOf(entry);
@@ -324,6 +324,7 @@ bool UnitJob::Step() {
     }
     activity_ = activityOf(op);
     if (!run(op)) {
+        failedSlot_ = op.slot;
         if (state_ == State::Running) fail(Failure::Line, lineFault(op));
         return false;
     }
@@ -370,7 +371,7 @@ BackupJob::BackupJob(Link& link, fs::path folder, FlushToDisk flush)
 
 void BackupJob::marksRead() {
     for (int k = 0; k < kUserSlots; ++k) {
-        SlotCopy& s = copy_.slots[static_cast<std::size_t>(k)];
+        SlotCopy& s = copy_.presets[static_cast<std::size_t>(k)];
         s.mark = memory_[static_cast<std::size_t>(DeviceAddress::Mark(k))];
         if (!s.used()) continue;
         addReads(DeviceAddress::Image(k), static_cast<int>(kImageBlockSize), k);
@@ -390,7 +391,7 @@ bool BackupJob::finish() {
         std::copy_n(memory_.begin() + address, into.size(), into.begin());
     };
     for (int k = 0; k < kUserSlots; ++k) {
-        SlotCopy& s = copy_.slots[static_cast<std::size_t>(k)];
+        SlotCopy& s = copy_.presets[static_cast<std::size_t>(k)];
         if (!s.used()) continue;
         bytes(DeviceAddress::Image(k), s.image);
         bytes(DeviceAddress::Name(k), s.name);
@@ -402,7 +403,7 @@ bool BackupJob::finish() {
         return false;
     }
     int used = 0;
-    for (const SlotCopy& s : copy_.slots) used += s.used() ? 1 : 0;
+    for (const SlotCopy& s : copy_.presets) used += s.used() ? 1 : 0;
     std::string message = "Backed up " + std::to_string(used) + " stored preset";
     message += used == 1 ? "" : "s";
     message_ = message + " and the running one into " + Utf8FromPath(folder_) + ".";
@@ -427,8 +428,8 @@ std::string BackupJob::lineFault(const Op&) const {
     return "No backup made: the unit stopped answering (" + activity() + ").";
 }
 
-RestoreJob::RestoreJob(Link& link, UnitCopy copy, std::vector<int> slots)
-    : UnitJob(link), copy_(copy), slots_(std::move(slots)) {
+RestoreJob::RestoreJob(Link& link, UnitCopy copy, std::vector<int> which)
+    : UnitJob(link), copy_(copy), slots_(std::move(which)) {
     addReads(DeviceAddress::Marks, kUserSlots, -1);
     marksEnd_ = kUserSlots;
 }
@@ -436,7 +437,7 @@ RestoreJob::RestoreJob(Link& link, UnitCopy copy, std::vector<int> slots)
 void RestoreJob::marksRead() {
     for (const int k : slots_) {
         if (k < 0 || k >= kUserSlots) continue;
-        const SlotCopy& s = copy_.slots[static_cast<std::size_t>(k)];
+        const SlotCopy& s = copy_.presets[static_cast<std::size_t>(k)];
         const std::uint8_t now = memory_[static_cast<std::size_t>(DeviceAddress::Mark(k))];
         const std::size_t first = static_cast<std::size_t>(total());
         if (!s.used()) {
@@ -463,7 +464,7 @@ void RestoreJob::marksRead() {
 }
 
 bool RestoreJob::check(int slot) {
-    const SlotCopy& s = copy_.slots[static_cast<std::size_t>(slot)];
+    const SlotCopy& s = copy_.presets[static_cast<std::size_t>(slot)];
     if (!s.used()) return true;
     const auto differs = [this](int address, std::span<const std::uint8_t> expected) {
         return !std::equal(expected.begin(), expected.end(), memory_.begin() + address);

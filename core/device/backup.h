@@ -23,7 +23,7 @@ struct SlotCopy {
 // What a backup keeps of the unit: every user slot, and the name and image it runs. The four
 // fixed presets are the unit's constants and need no copy.
 struct UnitCopy {
-    std::array<SlotCopy, kUserSlots> slots{};
+    std::array<SlotCopy, kUserSlots> presets{};
     NameBytes currentName{};
     std::array<std::uint8_t, kImageBlockSize> current{};
 };
@@ -64,6 +64,8 @@ class UnitJob {
 
     State state() const { return state_; }
     Failure failure() const { return failure_; }
+    // The user slot under way when the job failed; -1 when none was.
+    int failedSlot() const { return failedSlot_; }
     int done() const { return static_cast<int>(next_); }
     int total() const { return static_cast<int>(ops_.size()); }
     // What the job does now, e.g. "Reading slot 07".
@@ -111,6 +113,7 @@ class UnitJob {
     std::size_t next_ = 0;
     State state_ = State::Running;
     Failure failure_ = Failure::None;
+    int failedSlot_ = -1;
     bool cancelRequested_ = false;
     std::string activity_;
 };
@@ -146,8 +149,8 @@ class BackupJob final : public UnitJob {
 // backup is emptied. Never touches the fixed presets or what the unit runs.
 class RestoreJob final : public UnitJob {
   public:
-    // `slots`: the user slots 0..15 to restore, in order.
-    RestoreJob(Link& link, UnitCopy copy, std::vector<int> slots);
+    // `which`: the user slots 0..15 to restore, in order.
+    RestoreJob(Link& link, UnitCopy copy, std::vector<int> which);
     // The slots restored so far, in order.
     const std::vector<int>& restored() const { return restored_; }
     const UnitCopy& copy() const { return copy_; }

@@ -6,6 +6,7 @@ namespace vx470 {
 
 class FrmRead;
 class FrmStore;
+class FrmUnitJob;
 
 struct ScreenSize {
     int width = 0;
@@ -38,6 +39,7 @@ class Host {
     // Shows the dialog modally; returns once it has unloaded itself.
     virtual void showModal(FrmRead& form) = 0;
     virtual void showModal(FrmStore& form) = 0;
+    virtual void showModal(FrmUnitJob& form) = 0;
 };
 
 }  // namespace vx470

@@ -13,21 +13,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Open and Save start in the same folder, whatever the file system's case rules. A folder
-// that is not there is never offered: a file dialog would take its name for a file name.
 FileDialogRequest presetDialog(const Program& program) {
-    const auto in = [](const fs::path& folder) {
-        return FileDialogRequest{"file preset (*.Fbk)|*.Fbk", Utf8FromPath(folder), true};
-    };
-    std::error_code error;
-    if (!program.PresetDir.empty()) {
-        // The user's own folder is made on first use; failing that, the portable rule holds.
-        const fs::path own = PathFromUtf8(program.PresetDir);
-        fs::create_directories(own, error);
-        if (fs::is_directory(own, error)) return in(own);
-    }
-    const fs::path home = PathFromUtf8(program.ProgramDir);
-    return in(fs::is_directory(home / "Preset", error) ? home / "Preset" : home);
+    return FileDialogRequest{"file preset (*.Fbk)|*.Fbk", PresetFolder(program), true, {}};
 }
 
 void errorBox(Program& program, const char* text) {
@@ -36,6 +23,20 @@ void errorBox(Program& program, const char* text) {
 }
 
 }  // namespace
+
+// Open and Save start in the same folder, whatever the file system's case rules. A folder
+// that is not there is never offered: a file dialog would take its name for a file name.
+std::string PresetFolder(const Program& program) {
+    std::error_code error;
+    if (!program.PresetDir.empty()) {
+        // The user's own folder is made on first use; failing that, the portable rule holds.
+        const fs::path own = PathFromUtf8(program.PresetDir);
+        fs::create_directories(own, error);
+        if (fs::is_directory(own, error)) return Utf8FromPath(own);
+    }
+    const fs::path home = PathFromUtf8(program.ProgramDir);
+    return Utf8FromPath(fs::is_directory(home / "Preset", error) ? home / "Preset" : home);
+}
 
 void SavePresetFile(Program& program) {
     const std::string chosen = program.platform.fileDialogs.saveFile(presetDialog(program));

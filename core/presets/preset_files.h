@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace vx470 {
 
 class Program;
@@ -7,5 +9,8 @@ class Program;
 // Preset files ("*.Fbk") on the PC: the 161 bytes of the working image, no header.
 void LoadPresetFile(Program& program);
 void SavePresetFile(Program& program);
+// The folder the file dialogs open in: the user's preset folder (made here on first use), or
+// in portable use the program's "Preset" folder, or the program's own.
+std::string PresetFolder(const Program& program);
 
 }  // namespace vx470

@@ -7,6 +7,7 @@
 
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
+#include "core/presets/frm_unit_job.h"
 #include "core/presets/preset_files.h"
 #include "core/program.h"
 #include "core/program_end.h"
@@ -35,6 +36,12 @@ MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
         b.Click = [this, index] { Command1_Click(index); };
     }
     for (int unused : {4, 5, 6}) Command1[static_cast<std::size_t>(unused)].SetVisible(false);
+    UnitMenu[0].Caption = "Back up unit...";
+    UnitMenu[0].Name = "mnuBackup";
+    UnitMenu[0].Click = [this] { BackUpUnit(); };
+    UnitMenu[1].Caption = "Restore...";
+    UnitMenu[1].Name = "mnuRestore";
+    UnitMenu[1].Click = [this] { RestoreUnit(); };
     QueryUnload = [this] { return MDIForm_QueryUnload(); };
     SetVisible(false);
 }
@@ -167,6 +174,67 @@ void MDIFrmMain::Command1_Click(int index) {
             break;
         default:
             break;
+    }
+}
+
+bool MDIFrmMain::unitFree(const char* title) {
+    const char* why = program_.link.DemoMode  ? "There is no unit in demo mode."
+                      : program_.SearchActive ? "Stop the feedback search first."
+                                              : nullptr;
+    if (why == nullptr) return true;
+    program_.platform.dialogs.show(
+        MessageBox{why, title, MessageButtons::Ok, MessageIcon::Exclamation, 0});
+    return false;
+}
+
+void MDIFrmMain::runJob(FrmUnitJob& form) {
+    form.Form_Load();
+    program_.platform.host.showModal(form);
+    const UnitJob* job = form.Job();
+    if (job == nullptr) return;
+    const bool done = job->state() == UnitJob::State::Done;
+    program_.platform.dialogs.show(
+        MessageBox{job->message(), form.Caption(), MessageButtons::Ok,
+                   done ? MessageIcon::Information : MessageIcon::Exclamation, 0});
+}
+
+void MDIFrmMain::BackUpUnit() {
+    if (!unitFree("Back up unit")) return;
+    const std::string parent = program_.platform.fileDialogs.chooseFolder(FileDialogRequest{
+        "", PresetFolder(program_), false, "Back up the unit into a new folder in"});
+    if (parent.empty()) return;
+    FrmUnitJob form(program_, NewBackupFolder(PathFromUtf8(parent)));
+    runJob(form);
+}
+
+void MDIFrmMain::RestoreUnit() {
+    if (!unitFree("Restore")) return;
+    const std::string chosen = program_.platform.fileDialogs.chooseFolder(FileDialogRequest{
+        "", PresetFolder(program_), false, "Restore the unit from the backup folder"});
+    if (chosen.empty()) return;
+    std::string error;
+    std::optional<UnitCopy> copy = ReadBackup(PathFromUtf8(chosen), error);
+    if (!copy) {
+        program_.platform.dialogs.show(MessageBox{"Nothing restored: " + error + ".", "Restore",
+                                                  MessageButtons::Ok, MessageIcon::Exclamation, 0});
+        return;
+    }
+    FrmUnitJob form(program_, PathFromUtf8(chosen), *copy);
+    runJob(form);
+    // The preset dialogs show what the unit now holds.
+    const auto* restore = dynamic_cast<const RestoreJob*>(form.Job());
+    if (restore == nullptr) return;
+    PresetList& presets = program_.presets;
+    for (const int k : restore->restored()) {
+        const SlotCopy& s = copy->presets[static_cast<std::size_t>(k)];
+        const auto p = static_cast<std::size_t>(k + kFixedPresets);
+        presets.PresetUsed[p] = s.used();
+        presets.PresetNames[p] = s.used() ? NameFromBytes(s.name) : kEmptyPresetName;
+    }
+    // A preset cut off half-way may have lost its mark: it is offered as empty.
+    if (const int k = restore->failedSlot(); k >= 0) {
+        presets.PresetUsed[static_cast<std::size_t>(k + kFixedPresets)] = false;
+        presets.PresetNames[static_cast<std::size_t>(k + kFixedPresets)] = kEmptyPresetName;
     }
 }
 

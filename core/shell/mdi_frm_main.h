@@ -7,6 +7,7 @@
 namespace vx470 {
 
 class Program;
+class FrmUnitJob;
 
 // The one setting kept between runs: the number of the port that answered.
 inline constexpr const char* kConfigFile = "init.cfg";
@@ -20,6 +21,8 @@ class MDIFrmMain : public Form {
 
     static constexpr std::array<int, 6> kToolbarButtons = {0, 1, 2, 3, 7, 8};
     std::array<Button, 9> Command1;
+    // The "Unit" menu: 0 "Back up unit...", 1 "Restore...".
+    std::array<Button, 2> UnitMenu;
 
     // The start-up sequence; ends with the program idle, waiting for the user.
     void MDIForm_Load();
@@ -27,6 +30,10 @@ class MDIFrmMain : public Form {
     void Timer3_Timer();
     // True keeps the window open. Ends the program (ProgramEnd) on a confirmed exit.
     bool MDIForm_QueryUnload();
+
+    // A copy of everything the unit stores into a new folder, and back.
+    void BackUpUnit();
+    void RestoreUnit();
 
     void DumpDeviceMemory();
     void DemoSetup();
@@ -38,6 +45,9 @@ class MDIFrmMain : public Form {
     void readPortNumber();
     void writePortNumber();
     void copyChannels(const char* title, const char* text, bool leftToRight);
+    // False, after saying why, when there is no unit or a search runs.
+    bool unitFree(const char* title);
+    void runJob(FrmUnitJob& form);
 
     Program& program_;
 };

@@ -6,6 +6,7 @@
 
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
+#include "core/presets/frm_unit_job.h"
 
 namespace vx470::test {
 
@@ -124,6 +125,12 @@ void FakeHost::showModal(FrmRead& form) {
 
 void FakeHost::showModal(FrmStore& form) {
     if (onStore) onStore(form);
+    if (!form.Unloaded()) form.Command1_Click(0);
+}
+
+void FakeHost::showModal(FrmUnitJob& form) {
+    if (onJob) onJob(form);
+    while (form.Running()) form.Timer_Tick();
     if (!form.Unloaded()) form.Command1_Click(0);
 }
 

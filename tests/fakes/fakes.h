@@ -114,6 +114,7 @@ class FakeFileDialogs final : public FileDialogs {
     std::vector<FileDialogRequest> requests;
     std::string openFile(const FileDialogRequest& request) override { return next(request); }
     std::string saveFile(const FileDialogRequest& request) override { return next(request); }
+    std::string chooseFolder(const FileDialogRequest& request) override { return next(request); }
 
   private:
     std::string next(const FileDialogRequest& request);
@@ -123,12 +124,15 @@ class FakeHost final : public Host {
   public:
     ScreenSize screen{1280, 1024};
     std::string directory = ".";
-    UserFolders folders;  // none: the program keeps its files in `directory`
+    UserFolders folders;               // none: the program keeps its files in `directory`
     std::map<TimerId, int> timers;     // each timer's interval as last set; 0 = stopped
     std::vector<std::string> flushed;  // files the program asked to put onto the disk
     // Act on a modal dialog while it is "open"; unless they unload it, it is cancelled.
     std::function<void(FrmRead&)> onRead;
     std::function<void(FrmStore&)> onStore;
+    // A backup or restore dialog: `onJob` acts on it; then, unless it unloaded, its job runs
+    // to the end as the window's timer would run it, or the dialog is cancelled.
+    std::function<void(FrmUnitJob&)> onJob;
 
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
@@ -140,6 +144,7 @@ class FakeHost final : public Host {
     }
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
+    void showModal(FrmUnitJob& form) override;
 };
 
 // All fakes together, ready to hand to a Program.
