@@ -52,7 +52,7 @@ class Gate::InputWatch final : public QObject {
             return false;
         }
         if (stale(static_cast<const QInputEvent*>(event)->timestamp()) &&
-            !receiver->property(kTakesInputWhenBusy).toBool()) {
+            !takesInputWhenBusy(receiver, event)) {
             return true;
         }
         if (type == QEvent::MouseButtonPress && receiver->isWidgetType()) {
@@ -64,6 +64,17 @@ class Gate::InputWatch final : public QObject {
     }
 
   private:
+    // A press reaches the window before the widget under the pointer.
+    static bool takesInputWhenBusy(QObject* receiver, QEvent* event) {
+        QObject* target = receiver;
+        if (!receiver->isWidgetType() && (event->type() == QEvent::MouseButtonPress ||
+                                          event->type() == QEvent::MouseButtonDblClick)) {
+            target = QApplication::widgetAt(
+                static_cast<const QMouseEvent*>(event)->globalPosition().toPoint());
+        }
+        return target != nullptr && target->property(kTakesInputWhenBusy).toBool();
+    }
+
     static constexpr qint64 kShortestWaitMs = 2;
     static constexpr std::size_t kRemembered = 16;
     // No input is held back for longer; an older stamp means the window system's clock

@@ -200,6 +200,9 @@ def without_a_unit(desk):
                 check(panel(c, 0)[0] == 11 and row(c, 1, 11)[2] == 45, "no demo image")
                 c["Left notch 12 gain bar"].click(0.25)
                 wait(lambda: c["Left notch 12 gain bar"].value == 44, "the demo gain to step")
+                for button, title in [(BACKUP, "Back up unit"), (RESTORE, "Restore")]:
+                    c[button].click()
+                    ask(p, title, "There is no unit in demo mode.", "OK")
                 exit_asks(p)
             check(p.frames == [frame(0)], f"{answer} to demo mode, then {p.frames[1:]}")
 
@@ -363,6 +366,7 @@ def search_with_reports_then_exit(p, c):
     shown = {at: row(c, *at)[1:] for at in placed}
     check(acks >= 3 and shown == placed, f"after {acks} reports {placed}, rows show {shown}")
     check(takes_input(c) == unlocked, f"after the search {unlocked ^ takes_input(c)} differ")
+    check(BACKUP in unlocked and RESTORE in unlocked, "the unit's commands are not there")
     check(exit_asks(p) == [frame(15)], "exit did not send 15 alone")
 
 
@@ -510,6 +514,70 @@ def preset_files(p, c):
             (content(path("mine.Fbk")) == image, "mine.Fbk does not hold the image"),
             (content(path("mine.Fbk.saving")) == mine, "the user's mine.Fbk.saving was lost")]),
     ], run)
+
+
+# ---- backup and restore of the unit, on one program over a line paced at 4800 baud ---------
+scenario = group("backup", ("--paced",))
+BACKUP, RESTORE = "Back up unit...", "Restore..."
+
+
+def choose_folder(p, button, title, path):
+    p.main().find(button, "push button").click()
+    replace_text(p.window("dialog", title).find("Directory:", "text"), path)
+    key("Return")
+    p.gone(title)
+
+
+def backups(p):
+    return sorted(os.listdir(p.file("bk")))
+
+
+def reads(at, n):
+    return [frame(16, (at + i) >> 8, (at + i) & 255) for i in range(n)]
+
+
+@scenario
+def backup_then_a_cancel_by_mouse(p, c):
+    """A backup reads every stored preset byte by byte and the running one with 11 255, and
+    writes nothing; a Cancel clicked while a transaction waits on the line leaves no folder."""
+    os.mkdir(p.file("bk"))
+    expected = (reads(48, 16) + reads(288, 168 - 8) + reads(3872, 8) + reads(288 + 160 * 4, 160)
+                + reads(3872 + 32, 8) + reads(112, 8) + [frame(11, 255)])
+    does(p, lambda: (choose_folder(p, BACKUP, "Back up the unit into a new folder in",
+                                   p.file("bk")), p.box("Back up unit", 60)), expected, "a backup")
+    ask(p, "Back up unit", "Backed up 2 stored presets and the running one", "OK")
+    folder = p.file("bk/" + backups(p)[0])
+    check(len(backups(p)) == 1 and sorted(os.listdir(folder)) == [
+        "05 Vocal.Fbk", "09 Stage 09.Fbk", "backup.json", "current.Fbk"], f"{os.listdir(folder)}")
+    check(len(content(folder + "/09 Stage 09.Fbk")) == 161, "09 is not a preset file")
+
+    choose_folder(p, BACKUP, "Back up the unit into a new folder in", p.file("bk"))
+    dialog = p.window("dialog", "Back up unit")
+    wait(lambda: dialog.find("Reading preset 09", "label", 60), "the backup to reach preset 09")
+    dialog.find("Cancel", "push button").click()
+    ask(p, "Back up unit", "Backup cancelled: nothing was saved.", "OK")
+    check(backups(p) == [os.path.basename(folder)], f"after a Cancel {backups(p)}")
+
+
+@scenario
+def restore_one_preset(p, c):
+    """Preset 09 from the backup: unmarked, written as a store writes it, read back, and only
+    then marked; nothing else on the line."""
+    folder = p.file("bk/" + backups(p)[0])
+    image = content(folder + "/09 Stage 09.Fbk")[:160]
+    store = stores(4, image, b"Stage 09")
+    expected = (reads(48, 16) + [frame(0x11, 0, 52, 0, 0xFF)] + store[:-1] +
+                reads(288 + 160 * 4, 160) + reads(3872 + 32, 8) + store[-1:])
+    choose_folder(p, RESTORE, "Restore the unit from the backup folder", folder)
+    dialog = p.window("dialog", "Restore")
+    dialog.find("09", "table cell").click()
+
+    def restore():
+        dialog.answer("Restore")
+        ask(p, "Restore", "Restore preset 09 from the backup, are you sure ? ", "Yes")
+        p.box("Restore", 60)
+    does(p, restore, expected, "restoring preset 09")
+    ask(p, "Restore", "Restored 1 preset(s); each read back as written.", "OK")
 
 
 # ---- line faults --------------------------------------------------------------------------
