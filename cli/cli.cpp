@@ -8,6 +8,7 @@
 
 #include "core/device/backup.h"
 #include "core/device/parameters.h"
+#include "core/device/port_search.h"
 #include "core/device/preset_file.h"
 #include "core/device/unit_memory.h"
 #include "core/link/link.h"
@@ -85,8 +86,8 @@ class Progress {
         std::string line = "\r" + activity + "  " + std::to_string(percent) + " %";
         if (done > 0) {
             const auto elapsed = host_.clock().now() - start_;
-            const auto left = std::chrono::duration_cast<std::chrono::seconds>(
-                elapsed * (total - done) / done);
+            const auto left =
+                std::chrono::duration_cast<std::chrono::seconds>(elapsed * (total - done) / done);
             char buffer[32];
             std::snprintf(buffer, sizeof buffer, "  %d:%02d left",
                           static_cast<int>(left.count() / 60), static_cast<int>(left.count() % 60));
@@ -272,45 +273,33 @@ int Session::run() {
 
 int Session::connect() {
     link_.emplace(host_.ports(o_.device), host_.clock(), boxes_);
-    const int count = host_.portCount();
-    for (int n = 1; n <= count; ++n) {
-        link_->CommPortNumber = static_cast<std::int16_t>(n);
-        link_->OpenCommPort();
-        if (!link_->DeviceFound) continue;
-        link_->ReopenWithBufferSize(kReplySize);
-        if (link_->ProbeDevice(Frames::Probe())) return kOk;
-        link_->port().close();
-    }
+    std::vector<int> candidates(static_cast<std::size_t>(host_.portCount()));
+    std::iota(candidates.begin(), candidates.end(), 1);
+    if (SearchPorts(*link_, candidates) >= 0) return kOk;
     if (!o_.device.empty()) {
         const std::string why = host_.openError();
-        return fail(kNoUnit, o_.device + ": " + (!link_->PortOpened && !why.empty()
-                                                      ? why
-                                                      : "the unit does not answer there"));
+        return fail(kNoUnit,
+                    o_.device + ": " + (why.empty() ? "the unit does not answer there" : why));
     }
-    return fail(kNoUnit, "no unit answers on any of the " + std::to_string(count) +
+    return fail(kNoUnit, "no unit answers on any of the " + std::to_string(candidates.size()) +
                              " serial ports (name one with --port)");
 }
 
 int Session::ports() {
-    SerialPort& port = host_.ports(o_.device);
-    Link link(port, host_.clock(), boxes_);
-    const int count = host_.portCount();
-    bool found = false;
+    Link link(host_.ports(o_.device), host_.clock(), boxes_);
+    std::vector<int> candidates(static_cast<std::size_t>(host_.portCount()));
+    std::iota(candidates.begin(), candidates.end(), 1);
+    std::vector<PortAnswer> answers;
+    const bool found = SearchPorts(link, candidates, &answers, true) >= 0;
+    link.port().close();
     if (o_.json) out_ << "[";
-    for (int n = 1; n <= count; ++n) {
-        link.CommPortNumber = static_cast<std::int16_t>(n);
-        link.OpenCommPort();
-        const std::string why = host_.openError();
-        std::string state = why.empty() ? "cannot be opened" : why;
-        if (link.DeviceFound) {
-            link.ReopenWithBufferSize(kReplySize);
-            const bool unit = link.ProbeDevice(Frames::Probe());
-            state = unit ? "unit" : "no answer";
-            found = found || unit;
-            port.close();
-        }
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const int n = candidates[i];
+        const std::string state = answers[i] == PortAnswer::Unit     ? "unit"
+                                  : answers[i] == PortAnswer::Silent ? "no answer"
+                                                                     : "cannot be opened";
         if (o_.json) {
-            out_ << (n > 1 ? ", " : "") << "{\"port\": " << n
+            out_ << (i > 0 ? ", " : "") << "{\"port\": " << n
                  << ", \"device\": " << JsonQuote(host_.portName(n))
                  << ", \"state\": " << JsonQuote(state) << "}";
         } else {
@@ -375,7 +364,8 @@ int Session::read(const std::string& preset, const std::string& file) {
         const std::optional<std::uint8_t> mark =
             TryReadMemoryByte(*link_, DeviceAddress::Mark(p - kFixedPresets));
         if (!mark) return lineFault();
-        if (*mark != DeviceAddress::Occupied) return fail(kRefused, "preset " + preset + " is empty");
+        if (*mark != DeviceAddress::Occupied)
+            return fail(kRefused, "preset " + preset + " is empty");
     }
     link_->ReopenWithBufferSize(kBlockReplySize);
     const bool read = link_->TryReadImageBlock(Frames::ReadBlock(static_cast<std::uint8_t>(p)));
@@ -414,7 +404,8 @@ int Session::store(const std::string& file, const std::string& preset, const std
     while (at < name.size()) {
         const char32_t c = DecodeUtf8(name, at);
         ++count;
-        if (c < 32 || !ToWindows1252(c)) return usage("the unit cannot keep the name '" + name + "'");
+        if (c < 32 || !ToWindows1252(c))
+            return usage("the unit cannot keep the name '" + name + "'");
     }
     if (count > DeviceAddress::NameLength) return usage("a name has at most 8 characters");
     const int k = *wholeNumber(preset, kFixedPresets + 1, kPresets) - kFixedPresets - 1;
@@ -449,15 +440,16 @@ int Session::dump() {
     if (!runningImage(image)) return lineFault();
     const std::vector<Parameter> all = AllParameters();
     std::ostringstream s;
-    if (o_.json) s << "{\"name\": " << JsonQuote(NameFromBytes(name)) << ", \"channels\": [";
-    else s << "Running preset \"" << NameFromBytes(name) << "\"\n";
+    if (o_.json)
+        s << "{\"name\": " << JsonQuote(NameFromBytes(name)) << ", \"channels\": [";
+    else
+        s << "Running preset \"" << NameFromBytes(name) << "\"\n";
     for (int ch = 0; ch < kChannels; ++ch) {
         const auto value = [&](Parameter::Kind kind, int filter = 0) {
             return ParameterValue(image, {kind, ch, filter});
         };
         if (o_.json) {
-            s << (ch > 0 ? ", " : "") << "{\"channel\": \"" << (ch == 0 ? "left" : "right")
-              << "\"";
+            s << (ch > 0 ? ", " : "") << "{\"channel\": \"" << (ch == 0 ? "left" : "right") << "\"";
             for (const Parameter& p : all) {
                 if (p.channel != ch || p.notch()) continue;
                 const std::string n = ParameterName(p);
@@ -481,10 +473,11 @@ int Session::dump() {
           << value(Parameter::Release) << ", search mode " << value(Parameter::Mode) << '\n';
         for (int f = 0; f < kNotchesPerChannel; ++f) {
             char line[160];
-            std::snprintf(line, sizeof line, "  notch %2d  %-9s  %8s Hz  %4s dB  Q %s\n", f + 1,
-                          IsAutomaticNotch(image, {Parameter::Gain, ch, f}) ? "automatic" : "manual",
-                          value(Parameter::Frequency, f).c_str(), value(Parameter::Gain, f).c_str(),
-                          value(Parameter::Q, f).c_str());
+            std::snprintf(
+                line, sizeof line, "  notch %2d  %-9s  %8s Hz  %4s dB  Q %s\n", f + 1,
+                IsAutomaticNotch(image, {Parameter::Gain, ch, f}) ? "automatic" : "manual",
+                value(Parameter::Frequency, f).c_str(), value(Parameter::Gain, f).c_str(),
+                value(Parameter::Q, f).c_str());
             s << line;
         }
     }

@@ -81,6 +81,10 @@ QString QtSerialPort::deviceFor(int number) const {
     return devices_.at(number - 1);
 }
 
+std::unique_ptr<SerialPort> QtSerialPort::another() {
+    return std::make_unique<QtSerialPort>(devices_, named_, report_);
+}
+
 bool QtSerialPort::open(int number) {
     openError_.clear();
     const QString device = deviceFor(number);

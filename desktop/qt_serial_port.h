@@ -34,6 +34,7 @@ class QtSerialPort final : public SerialPort {
     std::size_t read(std::span<std::uint8_t> into) override;
     void dropInput() override;
     void waitForInput(std::chrono::nanoseconds limit) override;
+    std::unique_ptr<SerialPort> another() override;
 
   private:
     // True when the last operation left an error other than a time-out: the line is dead,

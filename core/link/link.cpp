@@ -1,5 +1,6 @@
 #include "core/link/link.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 
@@ -80,11 +81,35 @@ bool Link::TrySendFrame(const FrameArgs& args) {
 }
 
 bool Link::ProbeDevice(const FrameArgs& args) {
+    return StartProbe(args) && FinishProbe();
+}
+
+bool Link::FinishProbe() {
+    for (;;) {
+        const ProbeState state = PollProbe();
+        if (state != ProbeState::Waiting) return state == ProbeState::Answered;
+        port_.waitForInput(clock_.realTime(ProbeTimeLeft()));
+    }
+}
+
+bool Link::StartProbe(const FrameArgs& args) {
     if (DemoMode || SuppressSend || !PortOpened) return false;
-    if (!writeFrame(args)) return false;
-    if (!waitForBytes(kReplySize, kReplyTimeout, clock_.now())) return false;
-    const std::size_t got = readInto(kReplySize);
-    return got > kProbeReplyIndex && RxBuffer[kProbeReplyIndex] == kFrameMarker;
+    probeSent_ = clock_.now();
+    return writeFrame(args);
+}
+
+Link::ProbeState Link::PollProbe() {
+    if (port_.bytesWaiting() >= kReplySize) {
+        const std::size_t got = readInto(kReplySize);
+        return got > kProbeReplyIndex && RxBuffer[kProbeReplyIndex] == kFrameMarker
+                   ? ProbeState::Answered
+                   : ProbeState::Silent;
+    }
+    return ProbeTimeLeft() > Clock::Duration::zero() ? ProbeState::Waiting : ProbeState::Silent;
+}
+
+Clock::Duration Link::ProbeTimeLeft() {
+    return std::max(Clock::Duration::zero(), kReplyTimeout - (clock_.now() - probeSent_));
 }
 
 bool Link::ReadImageBlock(const FrameArgs& args) {

@@ -53,6 +53,15 @@ class Link {
     bool TrySendFrame(const FrameArgs& args);
     // Sends once and waits for 10 bytes; true when reply byte 3 is '['.
     bool ProbeDevice(const FrameArgs& args);
+    // The same probe in two halves, so that several ports can wait for theirs at once: the
+    // frame goes out (false when it could not), then each poll tells how it stands.
+    enum class ProbeState { Waiting, Answered, Silent };
+    bool StartProbe(const FrameArgs& args);
+    ProbeState PollProbe();
+    // Waits for the probe under way to be answered or to time out; true when it was answered.
+    bool FinishProbe();
+    // Until the probe under way times out.
+    Clock::Duration ProbeTimeLeft();
     // Sends and waits for a 160-byte reply in RxBuffer[0..159]; false when it did nothing.
     // A unit that never answers ends the program with "Time out".
     bool ReadImageBlock(const FrameArgs& args);
@@ -62,6 +71,8 @@ class Link {
     void SendFrameNoReply(const FrameArgs& args);
 
     SerialPort& port() { return port_; }
+    Clock& clock() { return clock_; }
+    Dialogs& dialogs() { return dialogs_; }
 
     // The unit stopped answering: the "Time out" box, then the end of the program.
     [[noreturn]] void TimeOut();
@@ -77,6 +88,7 @@ class Link {
     SerialPort& port_;
     Clock& clock_;
     Dialogs& dialogs_;
+    Clock::Duration probeSent_{};
 };
 
 }  // namespace vx470

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 
 namespace vx470 {
@@ -34,6 +35,9 @@ class SerialPort {
     // Blocks until more input arrives or `limit` has passed. A dead line waits out the limit
     // instead of returning at once, so callers never spin.
     virtual void waitForInput(std::chrono::nanoseconds limit) = 0;
+    // Another line of the same kind over the same numbered ports, so that several ports can be
+    // open at once; none where that is not possible.
+    virtual std::unique_ptr<SerialPort> another() { return nullptr; }
 };
 
 }  // namespace vx470

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "core/device/port_search.h"
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
 #include "core/presets/frm_unit_job.h"
@@ -71,15 +72,6 @@ void MDIFrmMain::MDIForm_Load() {
     program_.QuitLoop = false;
 }
 
-bool MDIFrmMain::probePort() {
-    Link& link = program_.link;
-    link.OpenCommPort();
-    if (!link.DeviceFound) return false;
-    link.ReopenWithBufferSize(kReplySize);
-    if (!link.ProbeDevice(Frames::Probe())) link.DeviceFound = false;
-    return link.DeviceFound;
-}
-
 void MDIFrmMain::findUnit() {
     Label& label = program_.frmSplash.Label1;
     label.SetVisible(true);
@@ -90,14 +82,15 @@ void MDIFrmMain::findUnit() {
     } else {
         readPortNumber();
     }
-    if (probePort()) return;
-    const std::int16_t stored = link.CommPortNumber;
-    const std::int16_t last = program_.PortFromCommandLine ? 0 : kLastSearchedPort;
-    for (std::int16_t p = 1; p <= last; ++p) {
-        if (p == stored) continue;
-        link.CommPortNumber = p;
-        if (probePort()) return;
+    // The stored port first, then 1..35; all of them probed at once.
+    std::vector<int> candidates{link.CommPortNumber};
+    const int last = program_.PortFromCommandLine ? 0 : kLastSearchedPort;
+    for (int p = 1; p <= last; ++p) {
+        if (p != candidates[0]) candidates.push_back(p);
     }
+    if (SearchPorts(link, candidates) >= 0) return;
+    // Demo mode keeps the last number tried, as a search one port after another would.
+    link.CommPortNumber = static_cast<std::int16_t>(candidates.back());
     const Answer answer = program_.platform.dialogs.show(
         MessageBox{"COM not found, do you want continue in demo mode?", "Warning",
                    MessageButtons::YesNo, MessageIcon::None, 0});

@@ -41,7 +41,6 @@ class MDIFrmMain : public Form {
   private:
     // Stored port first, then 1..35; asks for demo mode when none answers.
     void findUnit();
-    bool probePort();
     void readPortNumber();
     void writePortNumber();
     void copyChannels(const char* title, const char* text, bool leftToRight);

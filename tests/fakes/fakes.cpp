@@ -10,9 +10,16 @@
 
 namespace vx470::test {
 
+std::unique_ptr<SerialPort> FakeSerialPort::another() {
+    if (!root_->sideBySide) return nullptr;
+    auto port = std::make_unique<FakeSerialPort>(clock_);
+    port->root_ = root_;
+    return port;
+}
+
 bool FakeSerialPort::open(int number) {
-    opens.push_back(number);
-    if (open_ || !openable.contains(number)) return false;
+    root_->opens.push_back(number);
+    if (open_ || !root_->openable.contains(number)) return false;
     open_ = true;
     port_ = number;
     input_.clear();
@@ -39,15 +46,16 @@ void FakeSerialPort::forgetWrites() {
 }
 
 bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
-    if (!open_ || writeFails) return false;
+    if (!open_ || root_->writeFails) return false;
     Bytes record;
     if (!spare_.empty()) {
         record = std::move(spare_.back());
         spare_.pop_back();
     }
     record.assign(bytes.begin(), bytes.end());
-    writes.push_back({port_, std::move(record), clock_.now()});
-    if (onWrite) onWrite(*this, writes.back().bytes);
+    std::vector<Write>& all = root_->writes;
+    all.push_back({port_, std::move(record), clock_.now()});
+    if (root_->onWrite) root_->onWrite(*this, all.back().bytes);
     return true;
 }
 

@@ -46,7 +46,10 @@ class FakeSerialPort final : public SerialPort {
     };
     explicit FakeSerialPort(FakeClock& clock) : clock_(clock) {}
 
+    // The ports of another() share these with the port that made them, and record their
+    // opens and writes here too.
     std::set<int> openable{1};  // all other port numbers fail to open
+    bool sideBySide = true;     // another() makes ports that open beside this one
     bool writeFails = false;    // a line that has died with an error
     std::function<void(FakeSerialPort& port, const Bytes& written)> onWrite;
     // Input that reaches the port `after` from now.
@@ -72,11 +75,13 @@ class FakeSerialPort final : public SerialPort {
     std::size_t read(std::span<std::uint8_t> into) override;
     void dropInput() override;
     void waitForInput(std::chrono::nanoseconds limit) override;
+    std::unique_ptr<SerialPort> another() override;
 
   private:
     void queue(Clock::Duration at, Bytes bytes);
 
     FakeClock& clock_;
+    FakeSerialPort* root_ = this;
     bool open_ = false;
     int port_ = 0;
     // Plain vectors keep their room between frames: the fuzz targets send hundreds of

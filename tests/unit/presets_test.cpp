@@ -35,6 +35,9 @@ TEST(Startup, SilentPortsAreSkippedTheUnitsPortIsStoredAndASmallScreenIsWarnedOf
         if (w.bytes == frame({0})) probed.push_back(w.port);
     EXPECT_EQ(std::pair(probed, readFile(s.file("init.cfg"))),
               std::pair(std::vector{3, 2, 5}, Bytes{5, 0}));
+    // The silent ports waited for their replies together: one time-out, not one each.
+    const auto& writes = s.p.port.writes;
+    EXPECT_LT(writes.at(3).at - writes.at(0).at, kReplyTimeout + std::chrono::milliseconds(300));
     EXPECT_EQ(s.boxes(), Texts{"Warning: Minimum display resolution is 800x600"});
 }
 
