@@ -367,10 +367,11 @@ int Session::read(const std::string& preset, const std::string& file) {
         if (*mark != DeviceAddress::Occupied)
             return fail(kRefused, "preset " + preset + " is empty");
     }
+    // Nothing follows the block on this line: it is not opened again for 10-byte replies.
     link_->ReopenWithBufferSize(kBlockReplySize);
-    const bool read = link_->TryReadImageBlock(Frames::ReadBlock(static_cast<std::uint8_t>(p)));
-    link_->ReopenWithBufferSize(kReplySize);
-    if (!read) return lineFault();
+    if (!link_->TryReadImageBlock(Frames::ReadBlock(static_cast<std::uint8_t>(p)))) {
+        return lineFault();
+    }
     PresetImage image{};
     std::copy_n(link_->RxBuffer.begin(), kImageBlockSize, image.begin());
     switch (SavePresetImage(PathFromUtf8(file), image,
