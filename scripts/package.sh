@@ -47,4 +47,10 @@ DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-
 env -u DISPLAY vx470 --version
 env -u DISPLAY vx470 --help >/dev/null
 vx470-sim --version
+vx470-cli --version
+# The installed tool against the installed simulator, with no display, as a script runs it.
+coproc SIM { exec vx470-sim --presets 5; }
+read -r device <&"${SIM[0]}"
+env -u DISPLAY vx470-cli --port "$device" get right.release
+kill "$SIM_PID"
 /usr/bin/python3 -B tests/blackbox/scenarios.py /usr/bin/vx470 /usr/bin/vx470-sim installed
