@@ -316,7 +316,8 @@ bool UnitJob::Step() {
         state_ = State::Done;
         return false;
     }
-    const Op& op = ops_[next_];
+    // A copy: the plan grows once the marks are known.
+    const Op op = ops_[next_];
     if (cancelRequested_ && (mayStopBefore(op) || next_ == 0)) {
         state_ = State::Cancelled;
         message_ = cancelled();
@@ -413,8 +414,7 @@ bool BackupJob::finish() {
 std::string BackupJob::activityOf(const Op& op) const {
     if (op.kind == Op::Finish) return "Writing the backup files";
     if (op.slot >= 0) return "Reading preset " + SlotNumber(op.slot);
-    if (op.kind == Op::ReadRunning || op.address == DeviceAddress::CurrentName ||
-        op.address > DeviceAddress::CurrentName) {
+    if (op.kind == Op::ReadRunning || op.address >= DeviceAddress::CurrentName) {
         return "Reading the running preset";
     }
     return "Reading which presets are stored";

@@ -30,7 +30,6 @@ int inTurn(Link& link, std::span<const int> candidates, std::vector<PortAnswer>&
         if (!start(link, candidates[i], answers[i]) || !link.FinishProbe()) continue;
         answers[i] = PortAnswer::Unit;
         if (winner < 0) winner = static_cast<int>(i);
-        if (everyPort) link.port().close();
     }
     return winner;
 }
