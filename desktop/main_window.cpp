@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -18,6 +19,7 @@
 #include "desktop/editor_window.h"
 #include "desktop/gate.h"
 #include "desktop/program_text.h"
+#include "desktop/serial_log_window.h"
 
 namespace vx470::desktop {
 
@@ -86,6 +88,17 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         toolbar->addWidget(button);
     }
     addToolBar(Qt::TopToolBarArea, toolbar);
+
+    // View > Serial log: the line's traffic in a window of its own, made when first asked for.
+    QAction* serialLog =
+        menuBar()->addMenu(QStringLiteral("&View"))->addAction(QStringLiteral("&Serial log"));
+    connect(serialLog, &QAction::triggered, this, [this] {
+        auto* log = findChild<SerialLogWindow*>();
+        if (log == nullptr) log = new SerialLogWindow(program_, gate_, this);
+        log->show();
+        log->raise();
+        log->activateWindow();
+    });
 
     area_ = new QMdiArea(this);
     area_->setObjectName(QStringLiteral("MdiArea"));

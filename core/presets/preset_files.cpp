@@ -83,17 +83,16 @@ fs::path unusedNameBeside(const fs::path& target) {
     return {};
 }
 
-// Writes the image to a new file and, once it is on the disk, puts it in place of `target`
+// Writes `bytes` to a new file and, once it is on the disk, puts it in place of `target`
 // (of `status`) in one step: a save that fails half-way leaves the old file as it was.
-bool replaceWithImage(Program& program, const fs::path& target, const fs::file_status& status) {
+bool replaceWith(Program& program, const fs::path& target, const fs::file_status& status,
+                 std::string_view bytes) {
     const fs::path temporary = unusedNameBeside(target);
     if (temporary.empty()) return false;
     bool written = false;
     {
         std::ofstream file(temporary, std::ios::binary);
-        const PresetImage& image = program.channels.image;
-        file.write(reinterpret_cast<const char*>(image.data()),
-                   static_cast<std::streamsize>(image.size()));
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         file.close();
         written = !file.fail();
     }
@@ -109,10 +108,9 @@ bool replaceWithImage(Program& program, const fs::path& target, const fs::file_s
     return true;
 }
 
-}  // namespace
-
-void SavePresetFile(Program& program) {
-    const std::string chosen = program.platform.fileDialogs.saveFile(presetDialog(program));
+// Puts `bytes` into the file the user chooses, or tells why not.
+void saveChosen(Program& program, const FileDialogRequest& request, std::string_view bytes) {
+    const std::string chosen = program.platform.fileDialogs.saveFile(request);
     if (chosen.empty()) return;
     const fs::path target = fileBehind(PathFromUtf8(chosen));
     std::error_code error;
@@ -127,9 +125,22 @@ void SavePresetFile(Program& program) {
         case Replace::Yes:
             break;
     }
-    if (!replaceWithImage(program, target, status)) {
+    if (!replaceWith(program, target, status, bytes)) {
         errorBox(program, " File not saved. Try again.");
     }
+}
+
+}  // namespace
+
+void SavePresetFile(Program& program) {
+    const PresetImage& image = program.channels.image;
+    saveChosen(program, presetDialog(program),
+               std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+}
+
+void SaveSerialLog(Program& program) {
+    saveChosen(program, FileDialogRequest{"serial log (*.log)|*.log", program.ProgramDir, true},
+               program.trafficLog.text());
 }
 
 void LoadPresetFile(Program& program) {
