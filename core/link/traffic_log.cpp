@@ -164,7 +164,10 @@ void TrafficLog::onTraffic(const TrafficEvent& event) {
         e = &entries_[oldest_];
         oldest_ = (oldest_ + 1) % capacity_;
     }
-    e->at = clock_.now();
+    // Bytes dropped behind a reply were there when it was read: a replay sends them with it.
+    const bool behind = event.kind == Traffic::Dropped && total_ > 0;
+    e->at = behind ? last_ : clock_.now();
+    last_ = e->at;
     e->kind = event.kind;
     e->attempt = static_cast<std::uint8_t>(std::clamp(event.attempt, 0, 255));
     e->awaits = narrow(event.awaits);
@@ -290,7 +293,7 @@ std::string TrafficLog::format(const Entry& e) const {
             text += reportMeaning(e.bytes);
             break;
         case Traffic::Dropped:
-            text += std::to_string(e.bytes.size()) + " more bytes, dropped";
+            text += "extra " + std::to_string(e.bytes.size()) + " bytes, dropped";
             break;
         case Traffic::TimedOut:
             text += "time out: " + std::to_string(e.count) + " of " + std::to_string(e.awaits) +

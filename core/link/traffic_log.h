@@ -73,6 +73,7 @@ class TrafficLog final : public LinkObserver {
 
     Clock& clock_;
     Clock::Duration start_;
+    Clock::Duration last_{};
     std::size_t capacity_;
     std::vector<Entry> entries_;
     std::size_t oldest_ = 0;  // where the ring starts once it is full

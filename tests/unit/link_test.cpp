@@ -141,7 +141,7 @@ TEST_F(LinkTest, TheLogTellsWhatEachFrameReplyAndReportMeansByTheProgramsOwnTabl
     // What the clear drops behind a reply is read out for the log.
     answer(12);
     link.SendFrame(Frames::Closing());
-    EXPECT_EQ(log.line(log.size() - 1).substr(10), "  <  01 01  2 more bytes, dropped");
+    EXPECT_EQ(log.line(log.size() - 1).substr(10), "  <  01 01  extra 2 bytes, dropped");
 
     // Reports, as the poll takes them; then blocks.
     p.port.onWrite = nullptr;
