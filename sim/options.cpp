@@ -85,12 +85,13 @@ Another device in the unit's place:
   --wrong-baud            reply at 9600 baud: the host reads each reply garbled and
                           half as long
   --replay LOG            play the unit's side of a serial log that vx470 wrote
-                          (--log, or Save log...): each frame the host sends is answered
-                          with the bytes the log shows after the same frame, as long
-                          after it; where the log shows no answer (a time-out before a
-                          resend), there is none. Frames are matched in the log's order; a
-                          frame not found from there on gets no answer. The last session
-                          of the file is played. Only --die-after and --hangup-after apply
+                          (--log, or Save log...; of several runs, the last): each
+                          frame the host sends is answered with the bytes the log
+                          shows after the same frame, as long after it; where it
+                          shows no answer (a time-out before a resend) there is
+                          none. Frames are matched in the log's order; one found
+                          nowhere from there on gets no answer. Of the faults only
+                          --die-after and --hangup-after apply.
 
 Faults (N is the 1-based number of a received frame, acknowledgements
 included; N = 0 means every frame):
