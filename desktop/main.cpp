@@ -71,7 +71,7 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption logOption(
         QStringLiteral("log"),
         QStringLiteral("Add every frame to and from the unit to the end of <file> as it happens, "
-                       "one line each with its meaning (as View > Serial log shows them)."),
+                       "one line each with its meaning (as the Serial log window shows them)."),
         QStringLiteral("file"));
     parser.addOption(logOption);
     if (onlyAsksForText(argc, argv)) {

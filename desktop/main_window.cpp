@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -87,11 +86,13 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         BindButton(gate, button, b, FromProgramText(b.ToolTip));
         toolbar->addWidget(button);
     }
-    addToolBar(Qt::TopToolBarArea, toolbar);
-
-    // View > Serial log: the line's traffic in a window of its own, made when first asked for.
-    QAction* serialLog =
-        menuBar()->addMenu(QStringLiteral("&View"))->addAction(QStringLiteral("&Serial log"));
+    // The serial log, in a window of its own made when first asked for. Not a button of the
+    // program's: it stays at hand while a search locks those. (A menu bar would make the
+    // maximised editor's title part of the main window's.)
+    toolbar->addSeparator();
+    QAction* serialLog = toolbar->addAction(QStringLiteral("Serial log"));
+    serialLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    serialLog->setToolTip(QStringLiteral("The frames to and from the unit (Ctrl+L)"));
     connect(serialLog, &QAction::triggered, this, [this] {
         auto* log = findChild<SerialLogWindow*>();
         if (log == nullptr) log = new SerialLogWindow(program_, gate_, this);
@@ -99,6 +100,7 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         log->raise();
         log->activateWindow();
     });
+    addToolBar(Qt::TopToolBarArea, toolbar);
 
     area_ = new QMdiArea(this);
     area_->setObjectName(QStringLiteral("MdiArea"));

@@ -17,6 +17,7 @@ class Gate;
 // following the line while the window shows (closed, it costs the program nothing), with the
 // selection to copy and the whole log to save.
 class SerialLogWindow final : public QWidget {
+    Q_OBJECT
   public:
     SerialLogWindow(Program& program, Gate& gate, QWidget* parent = nullptr);
     ~SerialLogWindow() override;

@@ -1,4 +1,4 @@
-// Reading a serial log that vx470 wrote (--log, or Save log... in View > Serial log) as the
+// Reading a serial log that vx470 wrote (--log, or Save log... in its Serial log window) as the
 // unit's side of the session. The simulator shares no code with the program: the format is
 // read here from its text.
 #pragma once

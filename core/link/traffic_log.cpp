@@ -210,13 +210,11 @@ bool TrafficLog::Matches(std::string_view line, std::string_view filter) {
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     };
     const auto same = [&](char a, char b) { return lower(a) == lower(b); };
-    std::size_t i = 0;
-    while (i < filter.size()) {
-        if (filter[i] == ' ') {
-            ++i;
-            continue;
-        }
-        const std::size_t end = std::min(filter.find(' ', i), filter.size());
+    // Words are apart by any blank, so that a pasted line is a filter too.
+    constexpr std::string_view blanks = " \t\r\n";
+    for (std::size_t i = filter.find_first_not_of(blanks); i != std::string_view::npos;
+         i = filter.find_first_not_of(blanks, i)) {
+        const std::size_t end = std::min(filter.find_first_of(blanks, i), filter.size());
         const std::string_view word = filter.substr(i, end - i);
         if (std::search(line.begin(), line.end(), word.begin(), word.end(), same) == line.end())
             return false;

@@ -192,7 +192,7 @@ TEST_F(LinkTest, TheLogKeepsTheLastEntriesAndItsFileEveryLineAsItHappens) {
     EXPECT_EQ(std::pair(log.size(), log.forgotten()), std::pair(3ul, 2ul));
     EXPECT_EQ(log.line(0), "       4.5  >  F0 5B 30 00 00 00 00 00 00 F7  acknowledge");
     EXPECT_EQ(log.lines("PRESET read"), std::vector{log.line(1)});
-    EXPECT_EQ(log.lines(" "), (std::vector{log.line(0), log.line(1), log.line(2)}));
+    EXPECT_EQ(log.lines(" \n"), (std::vector{log.line(0), log.line(1), log.line(2)}));
     const std::string text = file();
     EXPECT_TRUE(text.starts_with("old\n# VX-470 Remote ")) << text;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 7);
