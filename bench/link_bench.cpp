@@ -1,17 +1,24 @@
 // The host's cost per transaction against the simulator on a pty that answers at once: the
 // line itself needs 41.7 ms at 4800 baud for a frame and its reply, so everything measured
-// here is overhead of ours (and of the pty).
+// here is overhead of ours (and of the pty). The argument `log` is 0 for no traffic log on
+// the link, 1 for the log in memory only, 2 for the log and its file; the same transaction
+// against the simulated unit in-process (no pty, no system calls but the file's) shows the
+// log's own share.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "core/link/commands.h"
 #include "core/link/link.h"
+#include "core/link/traffic_log.h"
 #include "desktop/qt_serial_port.h"
 #include "sim/pty_server.h"
+#include "tests/support/sim_line.h"
 
 namespace {
 
@@ -37,6 +44,28 @@ struct Rig {
     }
 };
 
+// The traffic log the benchmark's argument asks for, attached to `link`.
+class Logging {
+  public:
+    Logging(benchmark::State& state, Link& link, Clock& clock) : link_(link) {
+        if (state.range(0) == 0) return;
+        log_ = std::make_unique<TrafficLog>(clock);
+        if (state.range(0) == 2 && !log_->writeTo(path_.string())) std::abort();
+        link.setObserver(log_.get());
+    }
+    ~Logging() {
+        link_.setObserver(nullptr);
+        log_.reset();
+        std::error_code error;
+        std::filesystem::remove(path_, error);
+    }
+
+  private:
+    Link& link_;
+    std::unique_ptr<TrafficLog> log_;
+    std::filesystem::path path_ = std::filesystem::temp_directory_path() / "vx470-link-bench.log";
+};
+
 void report(benchmark::State& state, std::vector<double>& micros) {
     std::sort(micros.begin(), micros.end());
     if (micros.empty()) return;
@@ -58,9 +87,23 @@ void measure(benchmark::State& state, Transaction transaction) {
 
 void BM_SendFrame(benchmark::State& state) {
     Rig rig(kReplySize);
+    Logging logging(state, rig.link, rig.clock);
     measure(state, [&] { rig.link.SendFrame(Frames::ReadByte(0, 48)); });
 }
-BENCHMARK(BM_SendFrame)->Iterations(2000)->UseRealTime();
+BENCHMARK(BM_SendFrame)->ArgName("log")->DenseRange(0, 2)->Iterations(5000)->UseRealTime();
+
+void BM_SendFrameInProcess(benchmark::State& state) {
+    vxsim::Unit unit({.userPresets = {5, 9}});
+    test::SimLine line(unit);
+    NoDialogs dialogs;
+    Link link(line, line, dialogs);
+    link.CommPortNumber = 1;
+    link.OpenCommPort();
+    link.ReopenWithBufferSize(kReplySize);
+    Logging logging(state, link, line);
+    measure(state, [&] { link.SendFrame(Frames::ReadByte(0, 48)); });
+}
+BENCHMARK(BM_SendFrameInProcess)->ArgName("log")->DenseRange(0, 2)->Iterations(20000);
 
 void BM_ReadImageBlock(benchmark::State& state) {
     Rig rig(kBlockReplySize);

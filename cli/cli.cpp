@@ -12,6 +12,7 @@
 #include "core/device/preset_file.h"
 #include "core/device/unit_memory.h"
 #include "core/link/link.h"
+#include "core/link/traffic_log.h"
 #include "core/text/json.h"
 #include "core/text/numbers.h"
 #include "core/text/utf8.h"
@@ -225,6 +226,7 @@ class Session {
     const Options& o_;
     NoBoxes boxes_;
     std::optional<Link> link_;
+    std::optional<TrafficLog> log_;
 };
 
 int Session::run() {
@@ -233,10 +235,12 @@ int Session::run() {
     const std::string& command = w[0];
     const auto arguments = [&](std::size_t n) { return w.size() == n + 1; };
     if (o_.slot && command != "restore") return usage("--slot goes with restore only");
-    if (command == "ports") {
-        if (!arguments(0)) return usage("ports takes no argument");
-        return ports();
+    if (command == "ports" && !arguments(0)) return usage("ports takes no argument");
+    if (!o_.log.empty()) {
+        log_.emplace(host_.clock());
+        if (!log_->writeTo(o_.log)) return fail(kFileError, o_.log + ": cannot be written");
     }
+    if (command == "ports") return ports();
     struct Known {
         const char* name;
         std::size_t arguments;
@@ -273,6 +277,7 @@ int Session::run() {
 
 int Session::connect() {
     link_.emplace(host_.ports(o_.device), host_.clock(), boxes_);
+    if (log_) link_->setObserver(&*log_);
     std::vector<int> candidates(static_cast<std::size_t>(host_.portCount()));
     std::iota(candidates.begin(), candidates.end(), 1);
     if (SearchPorts(*link_, candidates) >= 0) return kOk;
@@ -287,6 +292,7 @@ int Session::connect() {
 
 int Session::ports() {
     Link link(host_.ports(o_.device), host_.clock(), boxes_);
+    if (log_) link.setObserver(&*log_);
     std::vector<int> candidates(static_cast<std::size_t>(host_.portCount()));
     std::iota(candidates.begin(), candidates.end(), 1);
     std::vector<PortAnswer> answers;

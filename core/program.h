@@ -6,6 +6,7 @@
 #include "core/link/device_reports.h"
 #include "core/link/link.h"
 #include "core/link/parameter_sends.h"
+#include "core/link/traffic_log.h"
 #include "core/model/channel_operations.h"
 #include "core/model/channel_state.h"
 #include "core/platform/clock.h"
@@ -42,6 +43,8 @@ class Program {
 
     Platform platform;
     Link link;
+    // What went over the line; the desktop attaches it to the link at start.
+    TrafficLog trafficLog{platform.clock};
     ChannelState channels;
     ByteScratchBuffer ByteScratch{};
 

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -10,6 +11,7 @@
 #include "desktop/artwork.h"
 #include "desktop/gate.h"
 #include "desktop/main_window.h"
+#include "desktop/program_text.h"
 #include "desktop/qt_platform.h"
 #include "desktop/qt_serial_port.h"
 
@@ -66,6 +68,12 @@ int main(int argc, char* argv[]) {
                        "the port remembered for the next start stays as it is."),
         QStringLiteral("device"));
     parser.addOption(portOption);
+    const QCommandLineOption logOption(
+        QStringLiteral("log"),
+        QStringLiteral("Add every frame to and from the unit to the end of <file> as it happens, "
+                       "one line each with its meaning (as the Serial log window shows them)."),
+        QStringLiteral("file"));
+    parser.addOption(logOption);
     if (onlyAsksForText(argc, argv)) {
         QCoreApplication app(argc, argv);
         return parse(parser).value_or(0);
@@ -86,6 +94,15 @@ int main(int argc, char* argv[]) {
     QtHost host;
     Program program(Platform{port, clock, dialogs, fileDialogs, host});
     program.PortFromCommandLine = named;
+    program.link.setObserver(&program.trafficLog);
+    if (parser.isSet(logOption)) {
+        errno = 0;
+        if (!program.trafficLog.writeTo(ToProgramText(parser.value(logOption)))) {
+            std::fprintf(stderr, "vx470: %s: %s\n", qPrintable(parser.value(logOption)),
+                         errno != 0 ? std::strerror(errno) : "cannot write the log there");
+            return 2;
+        }
+    }
     Gate gate(program);
     gate.watchInput(app);
     host.attach(program, gate);

@@ -18,6 +18,7 @@
 #include "desktop/editor_window.h"
 #include "desktop/gate.h"
 #include "desktop/program_text.h"
+#include "desktop/serial_log_window.h"
 
 namespace vx470::desktop {
 
@@ -92,6 +93,19 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         BindButton(gate, button, b);
         toolbar->addWidget(button);
     }
+    // The serial log, in a window of its own made when first asked for. Not a button of the
+    // program's: it stays at hand while a search locks those. (A menu bar would make the
+    // maximised editor's title part of the main window's.)
+    QAction* serialLog = toolbar->addAction(QStringLiteral("Serial log"));
+    serialLog->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    serialLog->setToolTip(QStringLiteral("The frames to and from the unit (Ctrl+L)"));
+    connect(serialLog, &QAction::triggered, this, [this] {
+        auto* log = findChild<SerialLogWindow*>();
+        if (log == nullptr) log = new SerialLogWindow(program_, gate_, this);
+        log->show();
+        log->raise();
+        log->activateWindow();
+    });
     addToolBar(Qt::TopToolBarArea, toolbar);
 
     area_ = new QMdiArea(this);

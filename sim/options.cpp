@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <charconv>
+#include <fstream>
 #include <limits>
 #include <optional>
 #include <string_view>
+
+#include "sim/replay.h"
 
 namespace vxsim {
 
@@ -81,6 +84,14 @@ Another device in the unit's place:
   --echo                  send every byte straight back, execute nothing
   --wrong-baud            reply at 9600 baud: the host reads each reply garbled and
                           half as long
+  --replay LOG            play the unit's side of a serial log that vx470 wrote
+                          (--log, or Save log...; of several runs, the last): each
+                          frame the host sends is answered with the bytes the log
+                          shows after the same frame, as long after it; where it
+                          shows no answer (a time-out before a resend) there is
+                          none. Frames are matched in the log's order; one found
+                          nowhere from there on gets no answer. Of the faults only
+                          --die-after and --hangup-after apply.
 
 Faults (N is the 1-based number of a received frame, acknowledgements
 included; N = 0 means every frame):
@@ -172,6 +183,20 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         } else if (name == "--echo" || name == "--wrong-baud") {
             config.peer = name == "--echo" ? Peer::Echo : Peer::WrongBaud;
             ok = flag();
+        } else if (name == "--replay") {
+            ok = takeValue();
+            if (ok) {
+                std::ifstream file(*value);
+                if (!file) {
+                    return fail("cannot read the log " + *value);
+                }
+                ParsedReplay replay = parseReplay(file);
+                if (!replay.error.empty()) {
+                    return fail(*value + ": " + replay.error);
+                }
+                config.peer = Peer::Replay;
+                config.replay = std::move(replay.steps);
+            }
         } else if (name == "--log") {
             result.options.log = true;
             ok = flag();

@@ -10,7 +10,7 @@ namespace vxsim {
 
 struct Options {
     Config config;
-    bool log = false;   // print every received frame to stderr
+    bool log = false;      // print every received frame to stderr
     bool help = false;     // print usageText() and exit
     bool version = false;  // print the version and exit
 };

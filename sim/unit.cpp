@@ -71,7 +71,8 @@ Unit::Unit(const Config& config)
       searchRng_(config.seed),
       junkRng_(config.seed ^ 0x5A5A5A5A5A5A5A5AULL),
       paced_(config.paced),
-      peer_(config.peer) {
+      peer_(config.peer),
+      replay_(config.replay) {
     memory_.fill(0xFF);
     out_.reserve(2 * kImageSize);  // room for the longest reply and a report behind it
     for (std::size_t p = 0; p < kFixedPresets; ++p) {
@@ -208,6 +209,11 @@ void Unit::handleFrame(const Frame& frame, TimePoint at) {
     if (peer_ == Peer::Echo) {
         return;  // frames are still told apart, so that the host's writes can be counted
     }
+    if (peer_ == Peer::Replay) {
+        replayFrame(frame, at);
+        checkLineEnd();
+        return;
+    }
     const std::size_t number = frames_.size();
     bool searchStarted = false;
     const std::optional<Bytes> reply = execute(frame, searchStarted);
@@ -258,6 +264,22 @@ void Unit::handleFrame(const Frame& frame, TimePoint at) {
         acknowledge(at);
     }
     checkLineEnd();
+}
+
+void Unit::replayFrame(const Frame& frame, TimePoint at) {
+    // The same frame further on (a resend, say) answers as it did then; what the session
+    // skipped stays skipped.
+    for (std::size_t i = replayNext_; i < replay_.size(); ++i) {
+        if (replay_[i].frame != frame) {
+            continue;
+        }
+        replayNext_ = i + 1;
+        for (const ReplayStep::Answer& answer : replay_[i].answers) {
+            send(answer.bytes, at + answer.after);
+        }
+        return;
+    }
+    ++replayMisses_;
 }
 
 std::optional<Unit::Bytes> Unit::execute(const Frame& f, bool& searchStarted) {

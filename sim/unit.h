@@ -45,6 +45,18 @@ enum class Peer {
     Unit,
     Echo,       // every byte comes straight back; nothing is executed
     WrongBaud,  // replies leave at 9600 baud: a host at 4800 reads them garbled, half as long
+    Replay,     // the unit's side of a recorded session (Config::replay), nothing executed
+};
+
+// One frame the host sent in a recorded session, and what the unit sent after it before the
+// host's next frame, each part as long after the frame as it was then.
+struct ReplayStep {
+    struct Answer {
+        std::chrono::microseconds after;
+        std::vector<std::uint8_t> bytes;
+    };
+    Frame frame;
+    std::vector<Answer> answers;
 };
 
 struct Config {
@@ -54,6 +66,7 @@ struct Config {
     bool paced = false;  // emulate 4800 baud on both directions
     std::vector<Fault> faults{};
     Peer peer = Peer::Unit;
+    std::vector<ReplayStep> replay{};  // the session Peer::Replay plays
 };
 
 class Unit {
@@ -78,6 +91,8 @@ class Unit {
     std::uint8_t memoryByte(std::size_t address) const;
     const Image& runningImage() const { return running_; }
     bool searching() const { return search_.active; }
+    // Frames a replay found nowhere from its place in the session on, and left unanswered.
+    std::size_t replayMisses() const { return replayMisses_; }
     bool awaitingAck() const { return search_.awaitingAck; }
     bool lineDead() const { return dead_; }
     // The line should now be closed: hang-up fault reached and all output gone.
@@ -98,6 +113,7 @@ class Unit {
     using Bytes = std::vector<std::uint8_t>;
 
     void handleFrame(const Frame& frame, TimePoint at);
+    void replayFrame(const Frame& frame, TimePoint at);
     std::optional<Bytes> execute(const Frame& frame, bool& searchStarted);
     void setNotchCommand(const Frame& f);
     void sectionCommand(const Frame& f, bool& searchStarted);
@@ -135,6 +151,9 @@ class Unit {
     std::uint64_t junkRng_;
     bool paced_ = false;
     Peer peer_ = Peer::Unit;
+    std::vector<ReplayStep> replay_;
+    std::size_t replayNext_ = 0;
+    std::size_t replayMisses_ = 0;
     bool dead_ = false;
     bool hangUp_ = false;
 };

@@ -67,6 +67,7 @@ int atOnce(Link& link, std::span<const int> candidates, std::vector<PortAnswer>&
                 p.own = link.port().another();
                 if (!p.own) continue;  // stays NotTried
                 p.link.emplace(*p.own, clock, link.dialogs());
+                p.link->setObserver(link.observer());  // a log shows every port's probe
                 p.waiting = start(*p.link, candidates[i], answers[i]);
             }
             continue;

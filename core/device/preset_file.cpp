@@ -61,7 +61,7 @@ fs::path unusedNameBeside(const fs::path& target) {
 
 // Writes the image to a new file and, once it is on the disk, puts it in place of `target`
 // (of `status`) in one step: a save that fails half-way leaves the old file as it was.
-bool replaceWithImage(const PresetImage& image, const fs::path& target,
+bool replaceWith(std::string_view bytes, const fs::path& target,
                       const fs::file_status& status,
                       const std::function<bool(const std::string&)>& flush) {
     const fs::path temporary = unusedNameBeside(target);
@@ -69,8 +69,7 @@ bool replaceWithImage(const PresetImage& image, const fs::path& target,
     bool written = false;
     {
         std::ofstream file(temporary, std::ios::binary);
-        file.write(reinterpret_cast<const char*>(image.data()),
-                   static_cast<std::streamsize>(image.size()));
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         file.close();
         written = !file.fail();
     }
@@ -90,6 +89,12 @@ bool replaceWithImage(const PresetImage& image, const fs::path& target,
 
 SaveResult SavePresetImage(const fs::path& path, const PresetImage& image,
                            const std::function<bool(const std::string&)>& flush) {
+    return SaveFileSafely(
+        path, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()), flush);
+}
+
+SaveResult SaveFileSafely(const fs::path& path, std::string_view bytes,
+                          const std::function<bool(const std::string&)>& flush) {
     const fs::path target = fileBehind(path);
     std::error_code error;
     const fs::file_status status = fs::status(target, error);
@@ -101,7 +106,7 @@ SaveResult SavePresetImage(const fs::path& path, const PresetImage& image,
         case Replace::Yes:
             break;
     }
-    return replaceWithImage(image, target, status, flush) ? SaveResult::Saved : SaveResult::Failed;
+    return replaceWith(bytes, target, status, flush) ? SaveResult::Saved : SaveResult::Failed;
 }
 
 LoadResult LoadPresetImage(const fs::path& path, PresetImage& image) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/model/preset_image.h"
 
@@ -18,5 +19,8 @@ enum class SaveResult { Saved, NotAFile, ReadOnly, Failed };
 // old file as it was. A file the user may not change is left alone.
 SaveResult SavePresetImage(const std::filesystem::path& path, const PresetImage& image,
                            const std::function<bool(const std::string&)>& flush);
+// The same careful replacement for any file the user saves (a serial log).
+SaveResult SaveFileSafely(const std::filesystem::path& path, std::string_view bytes,
+                          const std::function<bool(const std::string&)>& flush);
 
 }  // namespace vx470

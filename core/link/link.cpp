@@ -22,20 +22,35 @@ void Link::OpenCommPort() {
     const bool opened = port_.open(CommPortNumber);
     PortOpened = opened;
     DeviceFound = opened;
+    if (observer_ != nullptr) [[unlikely]]
+        tell({.kind = opened ? Traffic::Opened : Traffic::OpenFailed, .port = CommPortNumber});
 }
 
 void Link::ReopenWithBufferSize(std::size_t bytes) {
     port_.close();
     port_.setBufferSizes(bytes, bytes);
     PortOpened = port_.open(CommPortNumber);
+    if (observer_ != nullptr) [[unlikely]]
+        tell({.kind = PortOpened ? Traffic::Reopened : Traffic::OpenFailed,
+              .count = bytes,
+              .port = CommPortNumber});
 }
 
-bool Link::writeFrame(const FrameArgs& args) {
+bool Link::writeFrame(const FrameArgs& args, int attempt, std::size_t awaits) {
     TxFrame[0] = kStartOfFrame;
     TxFrame[1] = kFrameMarker;
     for (std::size_t i = 0; i < args.size(); ++i) TxFrame[2 + i] = args[i];
     TxFrame[9] = kEndOfFrame;
-    return port_.write(TxFrame);
+    const bool written = port_.write(TxFrame);
+    if (observer_ != nullptr) [[unlikely]] {
+        tell({.kind = Traffic::Sent,
+              .bytes = TxFrame,
+              .frame = args,
+              .attempt = attempt,
+              .awaits = awaits});
+        if (!written) tell({.kind = Traffic::WriteRefused, .frame = args});
+    }
+    return written;
 }
 
 bool Link::waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duration sentAt) {
@@ -50,23 +65,53 @@ bool Link::waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duratio
 bool Link::transact(const FrameArgs& args, std::size_t count, Clock::Duration limit) {
     // Stale bytes are not dropped before a resend: they count toward the next reply.
     for (int writes = 1; writes <= kMaxWrites; ++writes) {
-        writeFrame(args);
+        writeFrame(args, writes, count);
         if (waitForBytes(count, limit, clock_.now())) return true;
+        if (observer_ != nullptr) [[unlikely]]
+            tell({.kind = Traffic::TimedOut,
+                  .frame = args,
+                  .attempt = writes,
+                  .awaits = count,
+                  .count = port_.bytesWaiting()});
     }
+    if (observer_ != nullptr) [[unlikely]]
+        tell({.kind = Traffic::NoAnswer, .frame = args, .attempt = kMaxWrites});
     return false;
 }
 
 void Link::TimeOut() {
+    if (observer_ != nullptr) [[unlikely]]
+        tell({.kind = Traffic::ProgramEnds});
     dialogs_.show(MessageBox{"Time out", std::string(kApplicationTitle), MessageButtons::Ok,
                              MessageIcon::Exclamation, 0});
     throw ProgramEnd(1);
 }
 
-std::size_t Link::readInto(std::size_t count) {
+std::size_t Link::readInto(std::size_t count, Traffic kind) {
     const std::size_t got = port_.read(std::span(RxBuffer.data(), count));
+    if (observer_ != nullptr) [[unlikely]]
+        tellRead(kind, std::span(RxBuffer.data(), got));
     // Whatever else arrived (extra bytes of a long reply) goes with the clear.
     port_.dropInput();
     return got;
+}
+
+void Link::tellRead(Traffic kind, std::span<const std::uint8_t> bytes) {
+    FrameArgs frame{};
+    std::copy_n(TxFrame.begin() + 2, frame.size(), frame.begin());
+    tell({.kind = kind, .bytes = bytes, .frame = frame});
+    // The bytes the clear would drop are read out first, so that a log shows (and a replay
+    // sends) everything the unit sent; at most a buffer's worth, the rest goes unseen.
+    std::array<std::uint8_t, kRxBufferSize> extra{};
+    std::size_t n = 0;
+    while (n < extra.size()) {
+        const std::size_t waiting = std::min(port_.bytesWaiting(), extra.size() - n);
+        const std::size_t got = waiting == 0 ? 0 : port_.read(std::span(extra.data() + n, waiting));
+        if (got == 0) break;
+        n += got;
+    }
+    if (n > 0)
+        tell({.kind = Traffic::Dropped, .bytes = std::span(extra.data(), n), .frame = frame});
 }
 
 void Link::SendFrame(const FrameArgs& args) {
@@ -76,7 +121,7 @@ void Link::SendFrame(const FrameArgs& args) {
 bool Link::TrySendFrame(const FrameArgs& args) {
     if (DemoMode || SuppressSend) return true;
     if (!transact(args, kReplySize, kReplyTimeout)) return false;
-    readInto(kReplySize);
+    readInto(kReplySize, Traffic::Reply);
     return true;
 }
 
@@ -95,17 +140,27 @@ bool Link::FinishProbe() {
 bool Link::StartProbe(const FrameArgs& args) {
     if (DemoMode || SuppressSend || !PortOpened) return false;
     probeSent_ = clock_.now();
-    return writeFrame(args);
+    return writeFrame(args, 1, kReplySize);
 }
 
 Link::ProbeState Link::PollProbe() {
     if (port_.bytesWaiting() >= kReplySize) {
-        const std::size_t got = readInto(kReplySize);
+        const std::size_t got = readInto(kReplySize, Traffic::Reply);
         return got > kProbeReplyIndex && RxBuffer[kProbeReplyIndex] == kFrameMarker
                    ? ProbeState::Answered
                    : ProbeState::Silent;
     }
-    return ProbeTimeLeft() > Clock::Duration::zero() ? ProbeState::Waiting : ProbeState::Silent;
+    if (ProbeTimeLeft() > Clock::Duration::zero()) return ProbeState::Waiting;
+    if (observer_ != nullptr) [[unlikely]] {
+        FrameArgs frame{};
+        std::copy_n(TxFrame.begin() + 2, frame.size(), frame.begin());
+        tell({.kind = Traffic::TimedOut,
+              .frame = frame,
+              .attempt = 1,
+              .awaits = kReplySize,
+              .count = port_.bytesWaiting()});
+    }
+    return ProbeState::Silent;
 }
 
 Clock::Duration Link::ProbeTimeLeft() {
@@ -115,18 +170,27 @@ Clock::Duration Link::ProbeTimeLeft() {
 bool Link::ReadImageBlock(const FrameArgs& args) {
     if (DemoMode || SuppressSend || !PortOpened) return false;
     if (!transact(args, kBlockReplySize, kBlockTimeout)) TimeOut();
-    return readInto(kBlockReplySize) == kBlockReplySize;
+    return readInto(kBlockReplySize, Traffic::Block) == kBlockReplySize;
 }
 
 bool Link::TryReadImageBlock(const FrameArgs& args) {
     if (DemoMode || SuppressSend || !PortOpened) return false;
     return transact(args, kBlockReplySize, kBlockTimeout) &&
-           readInto(kBlockReplySize) == kBlockReplySize;
+           readInto(kBlockReplySize, Traffic::Block) == kBlockReplySize;
 }
 
 void Link::SendFrameNoReply(const FrameArgs& args) {
     if (DemoMode || SuppressSend) return;
-    writeFrame(args);
+    writeFrame(args, 1, 0);
+}
+
+bool Link::ReadReport(std::span<std::uint8_t, kReplySize> into) {
+    if (port_.bytesWaiting() < kReplySize) return false;
+    const std::size_t got = port_.read(into);
+    if (observer_ != nullptr) [[unlikely]]
+        tellRead(Traffic::Report, into.first(got));
+    port_.dropInput();
+    return true;
 }
 
 }  // namespace vx470

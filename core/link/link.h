@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "core/link/commands.h"
 #include "core/platform/clock.h"
@@ -22,6 +23,38 @@ inline constexpr std::size_t kRxBufferSize = 209;
 inline constexpr Clock::Duration kReplyTimeout = std::chrono::seconds(4);
 inline constexpr Clock::Duration kBlockTimeout = std::chrono::seconds(19);
 inline constexpr int kMaxWrites = 6;
+
+// What the link tells an observer (a traffic log) about the line.
+enum class Traffic : std::uint8_t {
+    Sent,          // a frame written: its `attempt` 1..kMaxWrites, the reply size it `awaits`
+    Reply,         // a 10-byte reply (a probe's too) to `frame`
+    Block,         // a block reply to `frame`
+    Report,        // 10 bytes the report poll took
+    Dropped,       // bytes behind a reply or a report, dropped with the clear
+    TimedOut,      // an attempt abandoned with `count` of the `awaits` bytes waiting
+    NoAnswer,      // a transaction given up after its last write
+    WriteRefused,  // the line refused a write
+    Opened,        // `port` opened
+    OpenFailed,    // `port` could not be opened
+    Reopened,      // `port` opened again for replies of `count` bytes
+    ProgramEnds,   // the "Time out" box; the program ends after it
+};
+
+struct TrafficEvent {
+    Traffic kind;
+    std::span<const std::uint8_t> bytes{};  // what was written or read
+    FrameArgs frame{};                      // the frame the event concerns
+    int attempt = 0;
+    std::size_t awaits = 0;
+    std::size_t count = 0;
+    int port = 0;
+};
+
+class LinkObserver {
+  public:
+    virtual ~LinkObserver() = default;
+    virtual void onTraffic(const TrafficEvent& event) = 0;
+};
 
 // The only code that touches the serial line. Every transaction blocks in the port's wait
 // (no spinning) and delivers no user-interface events, so no two ever overlap.
@@ -69,6 +102,14 @@ class Link {
     bool TryReadImageBlock(const FrameArgs& args);
     // Sends without waiting; used for the acknowledgement of a unit report.
     void SendFrameNoReply(const FrameArgs& args);
+    // Takes the 10 bytes of a report the unit sent by itself, once they all wait, and drops
+    // whatever came with them. False (nothing read) while fewer wait.
+    bool ReadReport(std::span<std::uint8_t, kReplySize> into);
+
+    // Everything the link writes and reads from now on is told to `observer` (nullptr: to
+    // nobody, which costs one test of this pointer per event).
+    void setObserver(LinkObserver* observer) { observer_ = observer; }
+    LinkObserver* observer() const { return observer_; }
 
     SerialPort& port() { return port_; }
     Clock& clock() { return clock_; }
@@ -78,17 +119,21 @@ class Link {
     [[noreturn]] void TimeOut();
 
   private:
-    bool writeFrame(const FrameArgs& args);
+    bool writeFrame(const FrameArgs& args, int attempt, std::size_t awaits);
     // Waits until `count` bytes wait or `limit` has passed since `sentAt`.
     bool waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duration sentAt);
     // Writes the frame until `count` bytes answer it; false after the sixth silent attempt.
     bool transact(const FrameArgs& args, std::size_t count, Clock::Duration limit);
-    std::size_t readInto(std::size_t count);
+    std::size_t readInto(std::size_t count, Traffic kind);
+    void tell(const TrafficEvent& event) { observer_->onTraffic(event); }
+    // Tells what was read, then reads out and tells what waits behind it before the clear.
+    void tellRead(Traffic kind, std::span<const std::uint8_t> bytes);
 
     SerialPort& port_;
     Clock& clock_;
     Dialogs& dialogs_;
     Clock::Duration probeSent_{};
+    LinkObserver* observer_ = nullptr;
 };
 
 }  // namespace vx470

@@ -38,12 +38,15 @@ std::string PresetFolder(const Program& program) {
     return Utf8FromPath(fs::is_directory(home / "Preset", error) ? home / "Preset" : home);
 }
 
-void SavePresetFile(Program& program) {
-    const std::string chosen = program.platform.fileDialogs.saveFile(presetDialog(program));
+namespace {
+
+// Asks where, then replaces or makes the file with `bytes`, saying why when it is refused.
+void saveChosen(Program& program, const FileDialogRequest& request, std::string_view bytes) {
+    const std::string chosen = program.platform.fileDialogs.saveFile(request);
     if (chosen.empty()) return;
     Host& host = program.platform.host;
-    switch (SavePresetImage(PathFromUtf8(chosen), program.channels.image,
-                            [&host](const std::string& path) { return host.flushToDisk(path); })) {
+    switch (SaveFileSafely(PathFromUtf8(chosen), bytes,
+                           [&host](const std::string& path) { return host.flushToDisk(path); })) {
         case SaveResult::Saved:
             break;
         case SaveResult::NotAFile:
@@ -56,6 +59,20 @@ void SavePresetFile(Program& program) {
             errorBox(program, " File not saved. Try again.");
             break;
     }
+}
+
+}  // namespace
+
+void SavePresetFile(Program& program) {
+    const PresetImage& image = program.channels.image;
+    saveChosen(program, presetDialog(program),
+               std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+}
+
+void SaveSerialLog(Program& program) {
+    saveChosen(program,
+               FileDialogRequest{"serial log (*.log)|*.log", program.ProgramDir, true, {}},
+               program.trafficLog.text());
 }
 
 void LoadPresetFile(Program& program) {

@@ -9,6 +9,9 @@ class Program;
 // Preset files ("*.Fbk") on the PC: the 161 bytes of the working image, no header.
 void LoadPresetFile(Program& program);
 void SavePresetFile(Program& program);
+// The serial log as a text file, saved the same careful way: a file is only ever replaced
+// whole, by the one the user chose.
+void SaveSerialLog(Program& program);
 // The folder the file dialogs open in: the user's preset folder (made here on first use), or
 // in portable use the program's "Preset" folder, or the program's own.
 std::string PresetFolder(const Program& program);

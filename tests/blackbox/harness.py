@@ -210,9 +210,9 @@ class Program:
     """vx470 with the arguments, its only port tapped to vx470-sim with the options. It starts
     in a fresh directory with an empty "init.cfg", which keeps its files there; or, `at_home`,
     in a fresh home directory as from a desktop menu. `named`: the port is given with --port,
-    and none of the ports the program would search can be opened."""
+    and none of the ports the program would search can be opened. `args` go to vx470."""
 
-    def __init__(self, desk, sim, at_home=False, named=False):
+    def __init__(self, desk, sim, at_home=False, named=False, args=()):
         self.cwd = self.home = tempfile.mkdtemp(dir=desk.work)
         if not at_home:
             self.home = tempfile.mkdtemp(dir=desk.work)
@@ -223,7 +223,7 @@ class Program:
         env.update(HOME=self.home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                    VX470_PORTS="" if named else self.wire.path)
         port = ["--port", self.wire.path] if named else []
-        self.proc = start([desk.vx, *port], cwd=self.cwd, env=env)
+        self.proc = start([desk.vx, *port, *args], cwd=self.cwd, env=env)
 
     frames = property(lambda self: [f for f, *_ in self.wire.frames])
 

@@ -628,6 +628,73 @@ def a_line_that_hangs_up(desk):
     times_out(desk, "--hangup-after", hold=False)
 
 
+# ---- the serial log -----------------------------------------------------------------------
+scenario = group("log")
+# A user's log of a store that the unit stopped answering half-way (tests/e2e/logs); run as
+# nobody, the suite finds its copy beside this file.
+CUT_OFF = next(path for path in (
+    os.path.join(os.path.dirname(os.path.abspath(__file__)), name, "store_cut_off.log")
+    for name in (".", "../e2e/logs")) if os.path.exists(path))
+
+
+def entries(path, plain=True):
+    """A serial log's lines, without its comments; `plain`, without the times, and with each
+    time-out without the count of bytes that waited (a replay sends a short reply late)."""
+    with open(path, encoding="utf-8") as f:
+        lines = [line.rstrip("\n") for line in f if not line.startswith("#")]
+    if plain:
+        lines = [line[10:] for line in lines]
+        lines = ["  -  time out" if line.startswith("  -  time out:") else line for line in lines]
+    return lines
+
+
+@scenario
+def a_users_log_replays_to_its_end_in_the_serial_log_window(desk):
+    """vx470 --log against vx470-sim --replay of a user's log: the Serial log window follows the
+    line, filters it, copies a line and saves the log; storing as the user did then ends as it
+    did, in "Time out", and the log written is the user's log again."""
+    with program(desk, ["--replay", CUT_OFF], START, args=["--log", "traffic.log"]) as p:
+        p.main().find("Serial log").click()
+        window = p.window(None, "Serial log")
+        view, bar = window.find("Serial log", "text"), window.find("Filter", "text")
+        shown = lambda: view.text.split("\n")
+        wait(lambda: shown() == entries(p.file("traffic.log"), plain=False), "the log window")
+        replace_text(bar, "RUNNING image")
+        wanted = [line for line in entries(p.file("traffic.log"), plain=False)
+                  if "running image" in line]
+        wait(lambda: shown() == wanted and len(wanted) == 2, "the filter")
+        view.press(0.3, 0.02, "click", "--repeat", 3, "--delay", 80, 1)  # the first line
+        window.answer("Copy")
+        bar.click()
+        key("ctrl+a", "BackSpace")
+        wait(lambda: len(shown()) == len(entries(p.file("traffic.log"))), "every line again")
+        key("ctrl+v")
+        wait(lambda: shown() == wanted[:1], f"the copied line {wanted[0]!r} as the filter")
+        key("ctrl+a", "BackSpace")
+        window.answer("Save log...")
+        replace_text(p.window("dialog", "Save As").find("File name:", "text"), "saved.log")
+        key("Return")
+        p.gone("Save As")
+        check(entries(p.file("saved.log"), plain=False) == entries(p.file("traffic.log"),
+              plain=False), "the saved log is not the log")
+        check(content(p.file("saved.log")).startswith(b"# VX-470 Remote "), "no header")
+
+        xdo("search", "--name", "^Serial log$", "windowmove", "%@", 370, 530)  # off the toolbar
+        dialog = toolbar(p, *STORE)
+        dialog.answer("Store")
+        ask(p, "Store Preset", SURE, "Yes")
+        box = p.box("VX-470 Remote", timeout=60)
+        check(box.message == ["Time out"], f"the box says {box.message}")
+        tail = [line[10:] for line in shown()[-3:]]
+        check(tail == ["  -  time out: 0 of 10 bytes", "  -  no answer after 6 writes",
+                       '  -  the program ends with "Time out"'], f"the window ends {tail}")
+        box.answer("OK")
+        check(p.ended() == 1, f"the Time out ended with {p.proc.returncode}")
+        got, want = entries(p.file("traffic.log")), entries(CUT_OFF)
+        i = next((i for i, (a, b) in enumerate(zip(got, want)) if a != b), min(len(got), len(want)))
+        check(got == want, f"from entry {i} the log has {got[i:i + 2]}, the user's {want[i:i + 2]}")
+
+
 # ---- as installed -------------------------------------------------------------------------
 scenario = group("installed")
 
@@ -675,7 +742,7 @@ def as_ordinary_user(argv):
     stage, here = tempfile.mkdtemp(prefix="vx470-blackbox-"), os.path.abspath(__file__)
     try:
         os.chmod(stage, 0o755)
-        scripts = (os.path.join(os.path.dirname(here), "harness.py"), here)
+        scripts = (os.path.join(os.path.dirname(here), "harness.py"), here, CUT_OFF)
         staged = [os.path.abspath(f) if for_anyone(f) else shutil.copy(f, stage)
                   for f in argv[1:3]] + [
             shutil.copy(f, stage) for f in scripts]

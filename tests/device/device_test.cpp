@@ -396,6 +396,16 @@ TEST(Cli, BackupRestoreRoundTripAndInterruptions) {
     EXPECT_EQ(cli(to, {"restore", folder}).rc, 0);
     for (int k = 0; k < kUserSlots; ++k) EXPECT_TRUE(sameSlot(from.unit, to.unit, k)) << k;
 
+    // --log: every frame of the command, and a file that cannot be written is refused.
+    const std::string log = (dir.path / "cli.log").string();
+    EXPECT_EQ(cli(to, {"--log", log, "get", "right.mode"}).rc, 0);
+    std::ifstream logged(log);
+    const std::string text((std::istreambuf_iterator<char>(logged)), {});
+    EXPECT_NE(text.find("probe"), std::string::npos) << text;
+    EXPECT_NE(text.find("read running image"), std::string::npos) << text;
+    EXPECT_EQ(cli(to, {"--log", (dir.path / "no/such.log").string(), "dump"}).rc, 5);
+    fs::remove(log);
+
     Bench dying(vxsim::Config{.userPresets = {5}, .faults = {{vxsim::FaultKind::DieAfter, 40, 0}}});
     EXPECT_EQ(cli(dying, {"backup", folder + "2"}).rc, 4);
     EXPECT_EQ(cli(from, {"backup", folder + "3"}, 30).rc, 130);
