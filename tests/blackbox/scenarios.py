@@ -638,11 +638,13 @@ CUT_OFF = next(path for path in (
 
 
 def entries(path, plain=True):
-    """A serial log's lines, without its comments; `plain`, without the times, and with each
-    time-out without the count of bytes that waited (a replay sends a short reply late)."""
+    """A serial log's lines, without its comments; `plain`, without the times, without the
+    ports opened (the port search's, not the unit's doing), and with each time-out without the
+    count of bytes that waited (a replay sends a short reply late)."""
     with open(path, encoding="utf-8") as f:
         lines = [line.rstrip("\n") for line in f if not line.startswith("#")]
     if plain:
+        lines = [line for line in lines if not ("  -  " in line and " port " in line)]
         lines = [line[10:] for line in lines]
         lines = ["  -  time out" if line.startswith("  -  time out:") else line for line in lines]
     return lines
@@ -667,7 +669,8 @@ def a_users_log_replays_to_its_end_in_the_serial_log_window(desk):
         window.answer("Copy")
         bar.click()
         key("ctrl+a", "BackSpace")
-        wait(lambda: len(shown()) == len(entries(p.file("traffic.log"))), "every line again")
+        wait(lambda: len(shown()) == len(entries(p.file("traffic.log"), plain=False)),
+             "every line again")
         key("ctrl+v")
         wait(lambda: shown() == wanted[:1], f"the copied line {wanted[0]!r} as the filter")
         key("ctrl+a", "BackSpace")
