@@ -137,7 +137,6 @@ void FakeHost::showModal(FrmStore& form) {
 }
 
 void FakeHost::showModal(FrmUnitJob& form) {
-    if (onJob) onJob(form);
     while (form.Running()) form.Timer_Tick();
     if (!form.Unloaded()) form.Command1_Click(0);
 }

@@ -135,9 +135,6 @@ class FakeHost final : public Host {
     // Act on a modal dialog while it is "open"; unless they unload it, it is cancelled.
     std::function<void(FrmRead&)> onRead;
     std::function<void(FrmStore&)> onStore;
-    // A backup or restore dialog: `onJob` acts on it; then, unless it unloaded, its job runs
-    // to the end as the window's timer would run it, or the dialog is cancelled.
-    std::function<void(FrmUnitJob&)> onJob;
 
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
@@ -149,6 +146,7 @@ class FakeHost final : public Host {
     }
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
+    // A backup runs to its end as the window's timer would run it; a restore is cancelled.
     void showModal(FrmUnitJob& form) override;
 };
 
