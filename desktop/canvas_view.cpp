@@ -1,7 +1,11 @@
 #include "desktop/canvas_view.h"
 
+#include "core/graph/readout.h"
+
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace vx470::desktop {
 
@@ -9,6 +13,17 @@ CanvasView::CanvasView(const ResponseGraph& graph, int channel, QWidget* parent)
     : QWidget(parent), graph_(graph), channel_(channel), painted_(canvas().Revision()) {
     setFixedSize(Canvas::Width, Canvas::Height);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void CanvasView::mouseMoveEvent(QMouseEvent* event) {
+    if (!Hovered) return;
+    const double x = event->position().x() * Canvas::Width / std::max(1, width());
+    Hovered(QString::fromStdString(ReadGraph(graph_, graph_.Model(), channel_, x).text));
+}
+
+void CanvasView::leaveEvent(QEvent*) {
+    if (Hovered) Hovered(QString());
 }
 
 void CanvasView::FollowCanvas() {

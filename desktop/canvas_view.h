@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QImage>
 #include <QWidget>
 #include <cstdint>
@@ -22,8 +24,13 @@ class CanvasView final : public QWidget {
 
     QSize sizeHint() const override { return {Canvas::Width, Canvas::Height}; }
 
+    // Told what the graph shows under the pointer as it moves, and an empty text as it leaves.
+    std::function<void(const QString& readout)> Hovered;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     const Canvas& canvas() const { return graph_.Picture1(channel_); }

@@ -250,6 +250,9 @@ QWidget* EditorWindow::buildGraph(int ch) {
     canvas->setAccessibleName(channelName(ch) + QStringLiteral(" response curve"));
     canvas->move(0, top);
     graphs_[at(ch)] = canvas;
+    canvas->Hovered = [this](const QString& readout) {
+        if (GraphHovered) GraphHovered(readout);
+    };
 
     int scaleWidth = 0;
     for (const ScaleMark& mark : kDbScaleMarks) {

@@ -28,6 +28,8 @@ class EditorWindow final : public QWidget {
     // the focus (true: taken); otherwise the focus goes round inside the editor, as it does
     // in a window of its own.
     std::function<bool(bool next)> LeaveByTab;
+    // What either graph shows under the pointer; empty once the pointer has left them.
+    std::function<void(const QString& readout)> GraphHovered;
 
   protected:
     // The program decides: the editor stays open until the program ends.

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <algorithm>
@@ -132,6 +133,14 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         }
         return false;
     };
+
+    // What a graph shows under the pointer, in the status line.
+    auto* readout = new QLabel(this);
+    readout->setObjectName(QStringLiteral("GraphReadout"));
+    // Its text is its accessible name, so a screen reader says the readout itself.
+    readout->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(readout, 1);
+    editor_->GraphHovered = [readout](const QString& text) { readout->setText(text); };
 
     QPointer<MainWindow> self(this);
     form.View = [self](ViewUpdate how) {

@@ -41,6 +41,8 @@ class ResponseGraph {
     // The stored sum itself, for replotting other levels than the notches give.
     Curve& ChannelResponse(int ch);
 
+    const ChannelModel& Model() const { return model_; }
+
     // Pen colour of each channel's curve.
     static constexpr std::array<Canvas::Rgb, kChannels> CurveColor = {Canvas::Rgb{255, 0, 0},
                                                                       Canvas::Rgb{0, 0, 255}};

@@ -2,6 +2,7 @@
 vx470-sim on a private X display, one line each; exit status 1 when any failed. Those of a group
 with a shared set-up run on one program, each from where the one before left it."""
 import contextlib
+import math
 import os
 import shutil
 import signal
@@ -338,6 +339,25 @@ def start_up_with_a_unit(p, c):
     # an empty name label is known by its control's name
     check({"Preset loaded from Device", "Label8"} <= labels(p), f"labels {labels(p)}")
     check(content(p.file("init.cfg")) == b"\x01\x00", "init.cfg is not port 1")
+
+
+@scenario
+def the_graph_read_under_the_pointer(p, c):
+    """Over the Left curve at its deepest notch the status line tells that frequency, the summed
+    response there and that notch; it empties once the pointer leaves the graphs."""
+    k = min(range(12), key=lambda k: row(c, 0, k)[2])
+    f, gain = float(c[f"Left notch {k + 1} frequency"].text), row(c, 0, k)[2] - 45
+    x, y, w, h = c["Left response curve"].extents()
+    xdo("mousemove", x + round(math.log10(f / 20) * 575 / 3), y + h // 2)
+    bar = p.main().find(None, "status bar")
+    shown = lambda: "".join(w.name for w in bar.all("label"))
+    wait(lambda: f"nearest notch {k + 1} " in shown(), f"the readout of notch {k + 1}")
+    text = shown()
+    hz, response = text.split(" Hz: ")[0].split()[-1], text.split(": ")[1].split(" dB")[0]
+    check(text.startswith("Left ") and abs(math.log10(float(hz) / f)) < 0.01
+          and float(response) <= gain + 0.5 and f", {gain} dB, Q " in text, f"readout {text!r}")
+    xdo("mousemove", x + w // 2, y - 60)
+    wait(lambda: shown() == "", "the readout to empty off the graphs")
 
 
 @scenario
