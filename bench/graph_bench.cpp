@@ -1,5 +1,6 @@
 #include <benchmark/benchmark.h>
 
+#include "core/graph/readout.h"
 #include "core/graph/response_graph.h"
 #include "core/model/channel_state.h"
 
@@ -31,6 +32,19 @@ void BM_DrawNotchResponse(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawNotchResponse)->Unit(benchmark::kMicrosecond);
+
+// What the status line shows for one pointer move over a graph.
+void BM_ReadGraph(benchmark::State& state) {
+    const ChannelModel model = busyModel();
+    ResponseGraph graph{model};
+    for (int n = 0; n < kNotches; ++n) graph.DrawNotchResponse(n);
+    double x = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReadGraph(graph, model, 0, x).text.data());
+        x = x >= 575 ? 0 : x + 1.5;
+    }
+}
+BENCHMARK(BM_ReadGraph)->Unit(benchmark::kMicrosecond);
 
 void BM_RedrawAllResponses(benchmark::State& state) {
     const ChannelModel model = busyModel();
