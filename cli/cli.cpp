@@ -16,7 +16,6 @@
 #include "core/text/json.h"
 #include "core/text/numbers.h"
 #include "core/text/utf8.h"
-#include "core/text/windows1252.h"
 
 namespace vx470::cli {
 
@@ -80,21 +79,11 @@ class Progress {
     ~Progress() { end(); }
     void show(const std::string& activity, int done, int total) {
         if (!host_.terminal() || total <= 0) return;
-        const int percent = 100 * done / total;
-        if (percent == percent_ && activity == activity_) return;
-        percent_ = percent;
+        const std::string progress = ProgressText(host_.clock().now() - start_, done, total);
+        if (progress == progress_ && activity == activity_) return;
+        progress_ = progress;
         activity_ = activity;
-        std::string line = "\r" + activity + "  " + std::to_string(percent) + " %";
-        if (done > 0) {
-            const auto elapsed = host_.clock().now() - start_;
-            const auto left =
-                std::chrono::duration_cast<std::chrono::seconds>(elapsed * (total - done) / done);
-            char buffer[32];
-            std::snprintf(buffer, sizeof buffer, "  %d:%02d left",
-                          static_cast<int>(left.count() / 60), static_cast<int>(left.count() % 60));
-            line += buffer;
-        }
-        err_ << line << "\x1b[K" << std::flush;
+        err_ << "\r" << activity << "  " << progress << "\x1b[K" << std::flush;
         shown_ = true;
     }
     void end() {
@@ -106,7 +95,7 @@ class Progress {
     Host& host_;
     std::ostream& err_;
     Clock::Duration start_;
-    int percent_ = -1;
+    std::string progress_;
     std::string activity_;
     bool shown_ = false;
 };
@@ -171,9 +160,7 @@ std::optional<Options> parse(const std::vector<std::string>& args, std::string& 
 
 // A whole number from `lo` to `hi`, as the user wrote it.
 std::optional<int> wholeNumber(const std::string& text, int lo, int hi) {
-    const std::optional<double> d = ParseNumber(text);
-    if (!d.has_value() || *d < lo || *d > hi || *d != static_cast<int>(*d)) return std::nullopt;
-    return static_cast<int>(*d);
+    return WholeNumber(ParseNumber(text), lo, hi);
 }
 
 // A value as JSON: a number where it is one, else a string.
@@ -204,6 +191,12 @@ class Session {
             out_ << message << '\n';
         }
         return kOk;
+    }
+    // The host's ports in their order, 1 upwards: the tool has no port of its own to try first.
+    std::vector<int> everyPort() {
+        std::vector<int> numbers(static_cast<std::size_t>(host_.portCount()));
+        std::iota(numbers.begin(), numbers.end(), 1);
+        return numbers;
     }
     int connect();
     int ports();
@@ -278,8 +271,7 @@ int Session::run() {
 int Session::connect() {
     link_.emplace(host_.ports(o_.device), host_.clock(), boxes_);
     if (log_) link_->setObserver(&*log_);
-    std::vector<int> candidates(static_cast<std::size_t>(host_.portCount()));
-    std::iota(candidates.begin(), candidates.end(), 1);
+    const std::vector<int> candidates = everyPort();
     if (SearchPorts(*link_, candidates) >= 0) return kOk;
     if (!o_.device.empty()) {
         const std::string why = host_.openError();
@@ -293,8 +285,7 @@ int Session::connect() {
 int Session::ports() {
     Link link(host_.ports(o_.device), host_.clock(), boxes_);
     if (log_) link.setObserver(&*log_);
-    std::vector<int> candidates(static_cast<std::size_t>(host_.portCount()));
-    std::iota(candidates.begin(), candidates.end(), 1);
+    const std::vector<int> candidates = everyPort();
     std::vector<PortAnswer> answers;
     const bool found = SearchPorts(link, candidates, &answers, true) >= 0;
     link.port().close();
@@ -411,8 +402,7 @@ int Session::store(const std::string& file, const std::string& preset, const std
     while (at < name.size()) {
         const char32_t c = DecodeUtf8(name, at);
         ++count;
-        if (c < 32 || !ToWindows1252(c))
-            return usage("the unit cannot keep the name '" + name + "'");
+        if (!TypableNameCharacter(c)) return usage("the unit cannot keep the name '" + name + "'");
     }
     if (count > DeviceAddress::NameLength) return usage("a name has at most 8 characters");
     const int k = *wholeNumber(preset, kFixedPresets + 1, kPresets) - kFixedPresets - 1;

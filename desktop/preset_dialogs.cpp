@@ -236,8 +236,7 @@ StoreDialog::StoreDialog(Gate& gate, FrmStore& form, QWidget* parent)
 }
 
 UnitJobDialog::UnitJobDialog(Gate& gate, FrmUnitJob& form, QWidget* parent)
-    : QDialog(parent), gate_(gate), form_(form) {
-    BindDialogForm(this, form);
+    : PresetDialog(gate, form, parent), gate_(gate), form_(form) {
     auto* layout = new QVBoxLayout(this);
     auto* list = new QTreeWidget(this);
     BindNumberedList(gate, list, form.List1, form.Label3);
@@ -281,14 +280,6 @@ UnitJobDialog::UnitJobDialog(Gate& gate, FrmUnitJob& form, QWidget* parent)
         buttons->addWidget(button);
     }
     layout->addLayout(buttons);
-}
-
-void UnitJobDialog::closeEvent(QCloseEvent* event) {
-    if (form_.Unloaded() || FormAllowsClose(gate_, form_, this)) {
-        event->accept();
-    } else {
-        event->ignore();
-    }
 }
 
 // Escape is the Cancel button.

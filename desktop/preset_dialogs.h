@@ -42,12 +42,11 @@ class StoreDialog final : public PresetDialog {
 
 // "Back up unit" and "Restore": a restore's presets to choose from, then the job's progress
 // with a Cancel that is heard between any two of its transactions.
-class UnitJobDialog final : public QDialog {
+class UnitJobDialog final : public PresetDialog {
   public:
     UnitJobDialog(Gate& gate, FrmUnitJob& form, QWidget* parent = nullptr);
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
   private:

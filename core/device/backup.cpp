@@ -11,6 +11,7 @@
 
 #include "core/app_info.h"
 #include "core/text/json.h"
+#include "core/text/numbers.h"
 #include "core/text/utf8.h"
 #include "core/text/windows1252.h"
 
@@ -170,9 +171,7 @@ std::optional<std::array<std::uint8_t, kImageBlockSize>> readImage(const fs::pat
 
 // The whole number lo..hi that `v` holds, else -1.
 int wholeNumber(const Json* v, int lo, int hi) {
-    const std::optional<double> d = v != nullptr ? v->number() : std::nullopt;
-    if (!d.has_value() || *d < lo || *d > hi || *d != static_cast<int>(*d)) return -1;
-    return static_cast<int>(*d);
+    return WholeNumber(v != nullptr ? v->number() : std::nullopt, lo, hi).value_or(-1);
 }
 
 std::optional<NameBytes> nameOf(const Json& entry) {
@@ -189,6 +188,16 @@ std::optional<NameBytes> nameOf(const Json& entry) {
 }
 
 }  // namespace
+
+std::string ProgressText(Clock::Duration elapsed, int done, int total) {
+    std::string text = std::to_string(total > 0 ? 100 * done / total : 0) + " %";
+    if (done <= 0 || total < done) return text;
+    const long long left =
+        std::chrono::duration_cast<std::chrono::seconds>(elapsed * (total - done) / done).count();
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, ", about %lld:%02lld left", left / 60, left % 60);
+    return text + buffer;
+}
 
 std::string SlotNumber(int slot) {
     char buffer[8];
@@ -471,8 +480,10 @@ bool RestoreJob::check(int slot) {
     };
     if (differs(DeviceAddress::Image(slot), s.image) ||
         differs(DeviceAddress::Name(slot), s.name)) {
-        fail(Failure::Mismatch, "Preset " + SlotNumber(slot) +
-             " did not read back as written; it is left unmarked (empty). The restore stopped.");
+        fail(
+            Failure::Mismatch,
+            "Preset " + SlotNumber(slot) +
+                " did not read back as written; it is left unmarked (empty). The restore stopped.");
         return false;
     }
     return true;

@@ -124,8 +124,6 @@ class UnitJob {
 class BackupJob final : public UnitJob {
   public:
     BackupJob(Link& link, std::filesystem::path folder, FlushToDisk flush);
-    const UnitCopy& copy() const { return copy_; }
-    const std::filesystem::path& folder() const { return folder_; }
 
   private:
     void marksRead() override;
@@ -153,7 +151,6 @@ class RestoreJob final : public UnitJob {
     RestoreJob(Link& link, UnitCopy copy, std::vector<int> which);
     // The slots restored so far, in order.
     const std::vector<int>& restored() const { return restored_; }
-    const UnitCopy& copy() const { return copy_; }
 
   private:
     void marksRead() override;
@@ -168,6 +165,10 @@ class RestoreJob final : public UnitJob {
     std::vector<int> slots_;
     std::vector<int> restored_;
 };
+
+// How far a job of `total` steps is after `done` of them took `elapsed`: "34 %", then the
+// time the rest will take at that pace, "34 %, about 1:12 left".
+std::string ProgressText(Clock::Duration elapsed, int done, int total);
 
 // Preset numbers as the user sees them: slot 0 is "05".
 std::string SlotNumber(int slot);

@@ -171,11 +171,7 @@ bool SetParameter(PresetImage& image, const Parameter& p, std::string_view value
                   std::string& error) {
     const std::optional<double> number = ParseNumber(std::string(value));
     std::optional<int> code;
-    const auto whole = [&](int lo, int hi) -> std::optional<int> {
-        if (!number || *number != static_cast<int>(*number) || *number < lo || *number > hi)
-            return std::nullopt;
-        return static_cast<int>(*number);
-    };
+    const auto whole = [&](int lo, int hi) { return WholeNumber(number, lo, hi); };
     const char* expected = "";
     switch (p.kind) {
         case Parameter::Frequency: {

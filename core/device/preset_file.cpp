@@ -1,6 +1,7 @@
 #include "core/device/preset_file.h"
 
 #include <fstream>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -25,20 +26,18 @@ fs::path fileBehind(fs::path path) {
     return {};
 }
 
-enum class Replace { Yes, NotAFile, ReadOnly };
-
-// Whether the user could change the file that is there: a file marked read-only, or one
-// that cannot be opened for writing, is left alone even by a user who could remove it.
-Replace mayReplace(const fs::path& path, const fs::file_status& status) {
-    if (!fs::exists(status)) return Replace::Yes;
-    if (!fs::is_regular_file(status)) return Replace::NotAFile;
+// Why the user could not change the file that is there, if so: a file marked read-only, or
+// one that cannot be opened for writing, is left alone even by a user who could remove it.
+std::optional<SaveResult> refusal(const fs::path& path, const fs::file_status& status) {
+    if (!fs::exists(status)) return std::nullopt;
+    if (!fs::is_regular_file(status)) return SaveResult::NotAFile;
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none)
-        return Replace::ReadOnly;
+        return SaveResult::ReadOnly;
     // In and out together open without creating or truncating anything.
     if (!std::fstream(path, std::ios::in | std::ios::out | std::ios::binary)) {
-        return Replace::ReadOnly;
+        return SaveResult::ReadOnly;
     }
-    return Replace::Yes;
+    return std::nullopt;
 }
 
 // A name beside `target` that nobody has: random, and checked. It starts with a dot, so that
@@ -61,9 +60,8 @@ fs::path unusedNameBeside(const fs::path& target) {
 
 // Writes the image to a new file and, once it is on the disk, puts it in place of `target`
 // (of `status`) in one step: a save that fails half-way leaves the old file as it was.
-bool replaceWith(std::string_view bytes, const fs::path& target,
-                      const fs::file_status& status,
-                      const std::function<bool(const std::string&)>& flush) {
+bool replaceWith(std::string_view bytes, const fs::path& target, const fs::file_status& status,
+                 const std::function<bool(const std::string&)>& flush) {
     const fs::path temporary = unusedNameBeside(target);
     if (temporary.empty()) return false;
     bool written = false;
@@ -98,14 +96,8 @@ SaveResult SaveFileSafely(const fs::path& path, std::string_view bytes,
     const fs::path target = fileBehind(path);
     std::error_code error;
     const fs::file_status status = fs::status(target, error);
-    switch (target.empty() ? Replace::NotAFile : mayReplace(target, status)) {
-        case Replace::NotAFile:
-            return SaveResult::NotAFile;
-        case Replace::ReadOnly:
-            return SaveResult::ReadOnly;
-        case Replace::Yes:
-            break;
-    }
+    if (target.empty()) return SaveResult::NotAFile;
+    if (const std::optional<SaveResult> refused = refusal(target, status)) return *refused;
     return replaceWith(bytes, target, status, flush) ? SaveResult::Saved : SaveResult::Failed;
 }
 

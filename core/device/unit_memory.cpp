@@ -59,6 +59,10 @@ NameBytes CentredNameBytes(const std::string& name) {
     return codes;
 }
 
+bool TypableNameCharacter(char32_t c) {
+    return c >= 32 && ToWindows1252(c).has_value();
+}
+
 std::string NameFromBytes(std::span<const std::uint8_t> bytes) {
     return TextFromWindows1252(
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

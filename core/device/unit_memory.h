@@ -56,6 +56,8 @@ bool TryWriteMemoryByte(Link& link, int address, std::uint8_t data);
 std::string CentredName(const std::string& name);
 // Its first 8 characters, one Windows-1252 code each.
 NameBytes CentredNameBytes(const std::string& name);
+// What a name typed for a store may hold: printable characters the unit has a code for.
+bool TypableNameCharacter(char32_t c);
 // The name bytes as program text, each byte a character as it stands.
 std::string NameFromBytes(std::span<const std::uint8_t> bytes);
 

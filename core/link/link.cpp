@@ -96,9 +96,14 @@ std::size_t Link::readInto(std::size_t count, Traffic kind) {
     return got;
 }
 
-void Link::tellRead(Traffic kind, std::span<const std::uint8_t> bytes) {
+FrameArgs Link::sentArgs() const {
     FrameArgs frame{};
     std::copy_n(TxFrame.begin() + 2, frame.size(), frame.begin());
+    return frame;
+}
+
+void Link::tellRead(Traffic kind, std::span<const std::uint8_t> bytes) {
+    const FrameArgs frame = sentArgs();
     tell({.kind = kind, .bytes = bytes, .frame = frame});
     // The bytes the clear would drop are read out first, so that a log shows (and a replay
     // sends) everything the unit sent; at most a buffer's worth, the rest goes unseen.
@@ -152,10 +157,8 @@ Link::ProbeState Link::PollProbe() {
     }
     if (ProbeTimeLeft() > Clock::Duration::zero()) return ProbeState::Waiting;
     if (observer_ != nullptr) [[unlikely]] {
-        FrameArgs frame{};
-        std::copy_n(TxFrame.begin() + 2, frame.size(), frame.begin());
         tell({.kind = Traffic::TimedOut,
-              .frame = frame,
+              .frame = sentArgs(),
               .attempt = 1,
               .awaits = kReplySize,
               .count = port_.bytesWaiting()});

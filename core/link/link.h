@@ -119,6 +119,8 @@ class Link {
     [[noreturn]] void TimeOut();
 
   private:
+    // The argument bytes of the frame last written.
+    FrameArgs sentArgs() const;
     bool writeFrame(const FrameArgs& args, int attempt, std::size_t awaits);
     // Waits until `count` bytes wait or `limit` has passed since `sentAt`.
     bool waitForBytes(std::size_t count, Clock::Duration limit, Clock::Duration sentAt);

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "core/program.h"
-#include "core/text/windows1252.h"
 
 namespace vx470 {
 
@@ -34,7 +33,7 @@ FrmStore::FrmStore(Program& program) : program_(program) {
     Text1.Name = "Text1";
     Text1.MaxLength = DeviceAddress::NameLength;
     // What the box shows is what the unit stores: no character it has no code for.
-    Text1.Accepts = [](char32_t c) { return c >= 32 && ToWindows1252(c).has_value(); };
+    Text1.Accepts = TypableNameCharacter;
     ProgressBar1.Name = "ProgressBar1";
     BindPresetDialog(*this, "Store");
 }

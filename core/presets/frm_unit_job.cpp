@@ -1,6 +1,5 @@
 #include "core/presets/frm_unit_job.h"
 
-#include <cstdio>
 #include <numeric>
 
 #include "core/program.h"
@@ -119,17 +118,7 @@ void FrmUnitJob::showProgress() {
     ProgressBar1.SetMax(total);
     ProgressBar1.SetValue(done);
     if (Command1[0].Enabled()) Label1.SetCaption(job_->activity());
-    std::string text = std::to_string(total > 0 ? 100 * done / total : 0) + " %";
-    if (done > 0) {
-        const auto elapsed = program_.platform.clock.now() - started_;
-        const long long left =
-            std::chrono::duration_cast<std::chrono::seconds>(elapsed * (total - done) / done)
-                .count();
-        char buffer[40];
-        std::snprintf(buffer, sizeof buffer, ", about %lld:%02lld left", left / 60, left % 60);
-        text += buffer;
-    }
-    Label2.SetCaption(text);
+    Label2.SetCaption(ProgressText(program_.platform.clock.now() - started_, done, total));
 }
 
 }  // namespace vx470

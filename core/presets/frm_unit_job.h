@@ -38,7 +38,6 @@ class FrmUnitJob : public Form {
     bool Running() const { return job_ && job_->state() == UnitJob::State::Running; }
     // The job, once one has run; none when the dialog was closed before it began.
     const UnitJob* Job() const { return job_.get(); }
-    bool Restoring() const { return restore_.has_value(); }
 
   private:
     void start(std::unique_ptr<UnitJob> job);

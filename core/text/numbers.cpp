@@ -32,6 +32,11 @@ std::optional<double> ParseNumber(const std::string& text) {
     return negative ? -v : v;
 }
 
+std::optional<int> WholeNumber(std::optional<double> value, int lo, int hi) {
+    if (!value || *value < lo || *value > hi || *value != std::trunc(*value)) return std::nullopt;
+    return static_cast<int>(*value);
+}
+
 std::string FormatNumber(double value) {
     if (!std::isfinite(value)) return "0";
     char buffer[400];
