@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/editor/edit_history.h"
 #include "core/editor/frm_eq.h"
+#include "core/editor/notch_drag.h"
 #include "core/graph/response_graph.h"
 #include "core/link/converters.h"
 #include "core/link/device_reports.h"
@@ -76,6 +78,8 @@ class Program {
     ParameterSends sends{*this};
     ChannelOperations channelOps{*this};
     DeviceReports reports{*this};
+    EditHistory history{*this};
+    NotchDrag notchDrag{*this};
 };
 
 }  // namespace vx470

@@ -1,6 +1,7 @@
 #include "desktop/bindings.h"
 
 #include <QAbstractSlider>
+#include <QAction>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QInputMethodEvent>
@@ -126,6 +127,19 @@ void BindButton(Gate& gate, QPushButton* widget, Button& button, const QString& 
                      [&gate, widget, b = &button] { gate.enter(widget, [&] { b->UserClick(); }); });
 }
 
+void BindAction(Gate& gate, QAction* action, const QWidget* source, Button& button) {
+    QPointer<QAction> a(action);
+    const auto show = [a, &button] {
+        if (!a) return;
+        a->setText(PlainCaption(FromProgramText(button.Caption)));
+        a->setEnabled(button.Enabled());
+    };
+    button.View = [show](ViewUpdate) { show(); };
+    show();
+    QObject::connect(action, &QAction::triggered, action,
+                     [&gate, source, b = &button] { gate.enter(source, [&] { b->UserClick(); }); });
+}
+
 void BindLabel(QLabel* widget, Label& label, const QString& name) {
     widget->setTextFormat(Qt::PlainText);
     nameWidget(widget, label, name, FromProgramText(label.Caption()));
@@ -231,6 +245,16 @@ void TextBoxEdit::userEdited(const QString& text) {
     gate_->enter(this, [&] { box->UserEdit(ToProgramText(text), caret); });
     // Characters the box cannot hold were left out, and a refused edit restores the text.
     if (self) showControl(false);
+}
+
+bool TextBoxEdit::event(QEvent* event) {
+    // Left to the window, whose Undo and Redo then take the keys; the box's own undo of typed
+    // characters would only fight the program's text.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) return false;
+    }
+    return QLineEdit::event(event);
 }
 
 void TextBoxEdit::keyPressEvent(QKeyEvent* event) {

@@ -8,6 +8,7 @@
 #include "core/controls/controls.h"
 
 class QAbstractSlider;
+class QAction;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -37,6 +38,9 @@ void BindScrollBar(Gate& gate, QAbstractSlider* widget, ScrollBar& bar, const QS
 // undid the change.
 void BindCheckBox(Gate& gate, QCheckBox* widget, CheckBox& box, const QString& name = {});
 void BindButton(Gate& gate, QPushButton* widget, Button& button, const QString& name = {});
+// A menu entry or shortcut for a button: its caption and enabled state; triggering it clicks
+// the button through the gate, as from `source`.
+void BindAction(Gate& gate, QAction* action, const QWidget* source, Button& button);
 void BindLabel(QLabel* widget, Label& label, const QString& name = {});
 // A QGroupBox shows the caption as its title; any other widget only holds the controls.
 void BindFrame(QWidget* widget, Frame& frame, const QString& name = {});
@@ -58,6 +62,8 @@ class TextBoxEdit : public QLineEdit {
     using QLineEdit::QLineEdit;
 
   protected:
+    // Undo and redo are the program's: they undo edits of the unit's parameters.
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
 

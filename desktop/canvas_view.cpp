@@ -1,11 +1,16 @@
 #include "desktop/canvas_view.h"
 
+#include "core/editor/notch_drag.h"
 #include "core/graph/readout.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
+
+#include "desktop/gate.h"
 
 namespace vx470::desktop {
 
@@ -16,13 +21,93 @@ CanvasView::CanvasView(const ResponseGraph& graph, int channel, QWidget* parent)
     setMouseTracking(true);
 }
 
+void CanvasView::EnableDragging(Gate& gate, NotchDrag& drag) {
+    gate_ = &gate;
+    drag_ = &drag;
+}
+
+QPointF CanvasView::canvasPoint(QPointF position) const {
+    return {position.x() * Canvas::Width / std::max(1, width()),
+            position.y() * Canvas::Height / std::max(1, height())};
+}
+
+void CanvasView::showCursor(QPointF at) {
+    if (drag_ == nullptr) return;
+    if (drag_->Dragging()) {
+        setCursor(Qt::ClosedHandCursor);
+    } else if (drag_->HandleAt(channel_, at.x(), at.y())) {
+        setCursor(Qt::OpenHandCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
 void CanvasView::mouseMoveEvent(QMouseEvent* event) {
-    if (!Hovered) return;
-    const double x = event->position().x() * Canvas::Width / std::max(1, width());
-    Hovered(QString::fromStdString(ReadGraph(graph_, graph_.Model(), channel_, x).text));
+    pointer_ = canvasPoint(event->position());
+    if (drag_ != nullptr && drag_->Dragging()) {
+        if (!std::exchange(moveDue_, true)) QTimer::singleShot(0, this, &CanvasView::followPointer);
+        return;
+    }
+    showCursor(pointer_);
+    if (Hovered)
+        Hovered(
+            QString::fromStdString(ReadGraph(graph_, graph_.Model(), channel_, pointer_.x()).text));
+}
+
+void CanvasView::followPointer() {
+    if (!std::exchange(moveDue_, false) || drag_ == nullptr || !drag_->Dragging()) return;
+    gate_->enter(this, [&] { drag_->Move(pointer_.x(), pointer_.y()); });
+    if (Hovered) Hovered(QString::fromStdString(drag_->Sending()));
+    FollowCanvas();
+}
+
+void CanvasView::mousePressEvent(QMouseEvent* event) {
+    if (drag_ == nullptr || event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    pointer_ = canvasPoint(event->position());
+    gate_->enter(this, [&] { drag_->Press(channel_, pointer_.x(), pointer_.y()); });
+    showCursor(pointer_);
+    if (drag_->Dragging() && Hovered) Hovered(QString::fromStdString(drag_->Sending()));
+    FollowCanvas();
+}
+
+void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    // The gate lets go of a held button after a slow entry; a drag only ends where the user
+    // lets go, and sends no more than the latest place anyway.
+    if (drag_ == nullptr || !drag_->Dragging() || event->button() != Qt::LeftButton ||
+        !event->spontaneous()) {
+        return QWidget::mouseReleaseEvent(event);
+    }
+    moveDue_ = false;
+    pointer_ = canvasPoint(event->position());
+    gate_->enter(this, [&] { drag_->Release(pointer_.x(), pointer_.y()); });
+    showCursor(pointer_);
+    if (Hovered)
+        Hovered(
+            QString::fromStdString(ReadGraph(graph_, graph_.Model(), channel_, pointer_.x()).text));
+    FollowCanvas();
+}
+
+void CanvasView::wheelEvent(QWheelEvent* event) {
+    const QPointF at = canvasPoint(event->position());
+    if (drag_ == nullptr || !drag_->HandleAt(channel_, at.x(), at.y())) return event->ignore();
+    // A fine-grained wheel adds up to whole notches of 120.
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    if (steps != 0) gate_->enter(this, [&] { drag_->Wheel(channel_, at.x(), at.y(), steps); });
+    event->accept();
+    FollowCanvas();
+}
+
+void CanvasView::enterEvent(QEnterEvent*) {
+    hovered_ = true;
+    update();
 }
 
 void CanvasView::leaveEvent(QEvent*) {
+    hovered_ = false;
+    update();
     if (Hovered) Hovered(QString());
 }
 
@@ -43,6 +128,19 @@ void CanvasView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.drawImage(event->rect(), pixels, event->rect());
     painted_ = canvas().Revision();
+    paintHandles(painter);
+}
+
+void CanvasView::paintHandles(QPainter& painter) {
+    if (drag_ == nullptr || !(hovered_ || drag_->Dragging())) return;
+    const Canvas::Rgb c = ResponseGraph::CurveColor[static_cast<std::size_t>(channel_)];
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const NotchDrag::Handle& h : drag_->Handles(channel_)) {
+        const bool held = drag_->Notch() == h.notch;
+        painter.setPen(QPen(QColor(c.r, c.g, c.b), held ? 2.0 : 1.0));
+        painter.setBrush(held ? QColor(c.r, c.g, c.b, 90) : QColor(255, 255, 255, 200));
+        painter.drawEllipse(QPointF(h.x + 0.5, h.y + 0.5), 4.0, 4.0);
+    }
 }
 
 }  // namespace vx470::desktop

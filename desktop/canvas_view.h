@@ -8,7 +8,13 @@
 
 #include "core/graph/response_graph.h"
 
+namespace vx470 {
+class NotchDrag;
+}
+
 namespace vx470::desktop {
+
+class Gate;
 
 // Shows a channel's graph canvas 1:1. The program draws on the canvas without telling anyone,
 // so the window calls FollowCanvas when the program may have drawn (after each entry) and the
@@ -24,20 +30,41 @@ class CanvasView final : public QWidget {
 
     QSize sizeHint() const override { return {Canvas::Width, Canvas::Height}; }
 
-    // Told what the graph shows under the pointer as it moves, and an empty text as it leaves.
+    // Told what the graph shows under the pointer as it moves, and an empty text as it leaves;
+    // during a drag, what is being sent.
     std::function<void(const QString& readout)> Hovered;
+
+    // The manual notches get handles while the pointer is over the graph: drag one to move
+    // its notch, turn the wheel over it to step its Q.
+    void EnableDragging(Gate& gate, NotchDrag& drag);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
   private:
     const Canvas& canvas() const { return graph_.Picture1(channel_); }
+    QPointF canvasPoint(QPointF position) const;
+    void paintHandles(QPainter& painter);
+    // Moves the dragged notch to where the pointer last was. Moves that arrive while the line
+    // is busy only update that place, so the unit gets the latest one, not each in turn.
+    void followPointer();
+    void showCursor(QPointF at);
 
     const ResponseGraph& graph_;
     int channel_;
     std::uint64_t painted_;
+    Gate* gate_ = nullptr;
+    NotchDrag* drag_ = nullptr;
+    QPointF pointer_;
+    bool moveDue_ = false;
+    bool hovered_ = false;
+    int wheelRest_ = 0;
 };
 
 }  // namespace vx470::desktop

@@ -250,6 +250,7 @@ QWidget* EditorWindow::buildGraph(int ch) {
     canvas->setAccessibleName(channelName(ch) + QStringLiteral(" response curve"));
     canvas->move(0, top);
     graphs_[at(ch)] = canvas;
+    canvas->EnableDragging(gate_, program_.notchDrag);
     canvas->Hovered = [this](const QString& readout) {
         if (GraphHovered) GraphHovered(readout);
     };

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -94,6 +95,25 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         BindButton(gate, button, b);
         toolbar->addWidget(button);
     }
+    // Undo and Redo in a menu of their own, named after the edit; their keys work anywhere
+    // in the window.
+    auto* edit = new QPushButton(QStringLiteral("Edit"), toolbar);
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    edit->setAccessibleName(QStringLiteral("Edit"));
+    edit->setFlat(true);
+    auto* editMenu = new QMenu(edit);
+    editMenu->setObjectName(QStringLiteral("EditMenu"));
+    const std::array<QKeySequence, 2> keys = {QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)};
+    for (std::size_t i = 0; i < form.EditMenu.size(); ++i) {
+        QAction* action = editMenu->addAction(QString());
+        action->setObjectName(QString::fromStdString(form.EditMenu[i].Name));
+        action->setShortcut(keys[i]);
+        BindAction(gate, action, this, form.EditMenu[i]);
+        addAction(action);
+    }
+    edit->setMenu(editMenu);
+    toolbar->addWidget(edit);
     // The serial log, in a window of its own made when first asked for. Not a button of the
     // program's: it stays at hand while a search locks those. (A menu bar would make the
     // maximised editor's title part of the main window's.)

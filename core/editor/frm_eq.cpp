@@ -1,8 +1,10 @@
 #include "core/editor/frm_eq.h"
 
 #include <string>
+#include <utility>
 
 #include "core/device/parameters.h"
+#include "core/editor/edit_history.h"
 #include "core/link/converters.h"
 #include "core/program.h"
 #include "core/shell/tables.h"
@@ -38,6 +40,22 @@ std::string indexed(const char* name, int i) {
 }
 
 }  // namespace
+
+std::string_view ChannelName(int ch) {
+    return ch == 0 ? "Left" : "Right";
+}
+
+std::string NotchName(int n, std::string_view what) {
+    const int ch = ChannelOfNotch(n);
+    std::string name =
+        std::string(ChannelName(ch)) + " notch " + std::to_string(n - ch * kNotchesPerChannel + 1);
+    if (!what.empty()) name += " " + std::string(what);
+    return name;
+}
+
+std::string ChannelSettingName(int ch, std::string_view what) {
+    return std::string(ChannelName(ch)) + " " + std::string(what);
+}
 
 FrmEq::FrmEq(Program& program) : program_(program) {
     SetCaption("Parameters Control");
@@ -185,6 +203,7 @@ void FrmEq::sendRow(int n) {
 
 void FrmEq::HScroll6_Change(int n) {
     if (program_.IgnoreControlEvents) return;
+    const EditHistory::Step step(program_.history, NotchName(n, "frequency"));
     const std::size_t i = at(n);
     Text2[i].SetText(GridFrequencyText(HScroll6[i].Value()));
     Text2[i].Refresh();
@@ -199,6 +218,22 @@ void FrmEq::HScroll6_Change(int n) {
     }
 }
 
+void FrmEq::MoveNotch(int n, int frequencyIndex, int gainCode) {
+    const std::size_t i = at(n);
+    if (HScroll6[i].Value() == frequencyIndex && HScroll20[i].Value() == gainCode) return;
+    const auto place = [&](std::size_t m) {
+        program_.IgnoreControlEvents = true;
+        HScroll6[m].SetValue(frequencyIndex);
+        HScroll20[m].SetValue(gainCode);
+        program_.IgnoreControlEvents = false;
+        Text2[m].SetText(GridFrequencyText(HScroll6[m].Value()));
+        Text2[m].Refresh();
+        sendRow(static_cast<int>(m));
+    };
+    place(i);
+    if (program_.channels.LinkChannels != 0) place(at(PartnerNotch(n)));
+}
+
 void FrmEq::mirrorGain(int n) {
     program_.IgnoreControlEvents = true;
     HScroll20[at(PartnerNotch(n))].SetValue(HScroll20[at(n)].Value());
@@ -208,6 +243,7 @@ void FrmEq::mirrorGain(int n) {
 
 void FrmEq::HScroll20_Change(int n) {
     if (program_.IgnoreControlEvents) return;
+    const EditHistory::Step step(program_.history, NotchName(n, "gain"));
     const std::size_t i = at(n);
     Text1[i].SetText(std::to_string(HScroll20[i].Value() - kMaxGainCode));
     Text1[i].Refresh();
@@ -217,6 +253,7 @@ void FrmEq::HScroll20_Change(int n) {
 
 void FrmEq::HScroll30_Change(int n) {
     if (program_.IgnoreControlEvents) return;
+    const EditHistory::Step step(program_.history, NotchName(n, "Q"));
     const std::size_t i = at(n);
     Text3[i].SetText(std::string(QNames[at(HScroll30[i].Value())]));
     Text3[i].Refresh();
@@ -254,6 +291,7 @@ int FrmEq::Text1_KeyPress(int n, int key) {
     int reply = 0;
     const std::optional<double> typed = typedEntry(Text1[i], key, true, "  Incorrect value", reply);
     if (!typed) return reply;
+    const EditHistory::Step step(program_.history, NotchName(n, "gain"));
     if (*typed > 0) Text1[i].SetText("0");
     if (*ParseNumber(Text1[i].Text()) < -kMaxGainCode) Text1[i].SetText("-45");
     const int code = GainToIndex(*ParseNumber(Text1[i].Text()));
@@ -272,6 +310,7 @@ int FrmEq::Text2_KeyPress(int n, int key) {
     const std::optional<double> typed =
         typedEntry(Text2[i], key, false, "  Incorrect frequency value", reply);
     if (!typed) return reply;
+    const EditHistory::Step step(program_.history, NotchName(n, "frequency"));
     if (*typed > 20000) Text2[i].SetText("20000");
     if (*ParseNumber(Text2[i].Text()) < 20) Text2[i].SetText("20");
     const int index = FrequencyToIndex(*ParseNumber(Text2[i].Text()));
@@ -310,6 +349,8 @@ void FrmEq::HScroll1_Change(int ch) {
     if (!followBar(count, m.NumNotchAuto[c], NumAutoOffset[c], Label3[c], std::to_string(count))) {
         return;
     }
+    const EditHistory::Step step(program_.history,
+                                 ChannelSettingName(ch, "number of automatic notches"));
     program_.sends.SendNumNotchAutomatic(ch);
     if (program_.channels.LinkChannels != 0) {
         const int other = 1 - ch;
@@ -338,6 +379,8 @@ void FrmEq::HScroll2_Change(int ch) {
     if (!followBar(q, m.QNotchAuto[c], QAutoOffset[c], Label5[c], std::string(QNames[at(q)]))) {
         return;
     }
+    const EditHistory::Step step(program_.history,
+                                 ChannelSettingName(ch, "Q of automatic notches"));
     ShowAutomaticQ(ch, m.NumNotchAuto[c], m.QNotchAuto[c], m.QNotchAuto[c]);
     program_.sends.SendQNotchAutomatic(ch);
     if (program_.channels.LinkChannels != 0) {
@@ -358,13 +401,14 @@ void FrmEq::settingBarChange(int ch, std::array<ScrollBar, kChannels>& bar,
                              std::array<std::int16_t, kChannels> ChannelModel::*model,
                              const std::array<int, kChannels>& offset,
                              const std::array<std::string_view, N>& names,
-                             void (ParameterSends::*send)(int)) {
+                             void (ParameterSends::*send)(int), const char* what) {
     const std::size_t c = at(ch);
     const int v = bar[c].Value();
     if (!followBar(v, (program_.channels.model.*model)[c], offset[c], label[c],
                    std::string(names[at(v)]))) {
         return;
     }
+    const EditHistory::Step step(program_.history, ChannelSettingName(ch, what));
     (program_.sends.*send)(ch);
     if (program_.channels.LinkChannels != 0) {
         program_.IgnoreControlEvents = true;
@@ -376,17 +420,17 @@ void FrmEq::settingBarChange(int ch, std::array<ScrollBar, kChannels>& bar,
 
 void FrmEq::HScroll3_Change(int ch) {
     settingBarChange(ch, HScroll3, Label6, &ChannelModel::AttenuationNotch, AttenuationOffset,
-                     AttenuationNames, &ParameterSends::SendAttenuationNotch);
+                     AttenuationNames, &ParameterSends::SendAttenuationNotch, "attenuation");
 }
 
 void FrmEq::HScroll4_Change(int ch) {
     settingBarChange(ch, HScroll4, Label1, &ChannelModel::ReleaseNotch, ReleaseOffset, ReleaseNames,
-                     &ParameterSends::SendReleaseNotch);
+                     &ParameterSends::SendReleaseNotch, "release");
 }
 
 void FrmEq::HScroll5_Change(int ch) {
     settingBarChange(ch, HScroll5, Label9, &ChannelModel::ModeSearch, ModeSearchOffset,
-                     ModeSearchNames, &ParameterSends::SendModeSearch);
+                     ModeSearchNames, &ParameterSends::SendModeSearch, "search mode");
 }
 
 void FrmEq::mirrorSensitivity(int ch) {
@@ -408,6 +452,7 @@ void FrmEq::Slider1_Change(int ch) {
     Text4[c].SetText(std::to_string(m.Sensitivity[c] + 1));
     Text4[c].Refresh();
     if (program_.IgnoreControlEvents) return;
+    const EditHistory::Step step(program_.history, ChannelSettingName(ch, "sensitivity"));
     program_.sends.SendSensitivity(ch);
     if (program_.channels.LinkChannels != 0) mirrorSensitivity(ch);
 }
@@ -418,6 +463,7 @@ int FrmEq::Text4_KeyPress(int ch, int key) {
     const std::optional<double> typed =
         typedEntry(Text4[c], key, false, "  Incorrect value", reply);
     if (!typed) return reply;
+    const EditHistory::Step step(program_.history, ChannelSettingName(ch, "sensitivity"));
     if (*typed > 16) Text4[c].SetText("16");
     if (*ParseNumber(Text4[c].Text()) < 1) Text4[c].SetText("1");
     const int shown = NearestSensitivity(*ParseNumber(Text4[c].Text()));
@@ -452,6 +498,8 @@ void FrmEq::Check1_Click(int i) {
         program_.SearchActive = true;
         return;
     }
+    // The notches the search placed are one step.
+    const EditHistory::Step step(program_.history, "Feedback search");
     SetMousePointer(MousePointer::ArrowHourglass);
     program_.SearchActive = false;
     const FrameArgs stop = sectionFrame(SectionTarget::Both, 0, 0);
@@ -469,6 +517,7 @@ void FrmEq::Check1_Click(int i) {
 }
 
 void FrmEq::Check2_Click() {
+    const EditHistory::Step step(program_.history, "Link channels");
     program_.channelOps.LinkChannelsClick();
 }
 
@@ -480,6 +529,9 @@ void FrmEq::Command1_Click(int index) {
                    "Reset Filter", MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer == Answer::No) return;
     const int ch = index % 2;
+    const EditHistory::Step step(
+        program_.history,
+        "Reset " + ChannelSettingName(ch, automatic ? "automatic" : "manual") + " notches");
     const auto reset = [&](int c) {
         if (automatic) {
             program_.sends.ResetAutomaticNotches(c);
@@ -507,11 +559,19 @@ void FrmEq::LockCursor(bool FlagLock) {
         program_.mainWindow.Command1[at(i)].SetEnabled(enabled);
     }
     for (Button& b : program_.mainWindow.UnitMenu) b.SetEnabled(enabled);
+    program_.history.Show(FlagLock);
 }
 
 void FrmEq::ShowPresetName() {
     Label8.SetCaption(program_.presets.ShownPresetName);
     Label8.Refresh();
+}
+
+void FrmEq::ShowLink(int linked) {
+    const std::function<void()> click = std::exchange(Check2.Click, nullptr);
+    Check2.SetValue(linked);
+    Check2.Click = click;
+    program_.channels.LinkChannels = linked;
 }
 
 void FrmEq::EnableNotchRows(int ch) {

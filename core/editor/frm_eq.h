@@ -16,6 +16,12 @@ namespace vx470 {
 class Program;
 class ParameterSends;
 
+// What the user calls a channel, a notch's setting and a channel's setting: "Left",
+// "Left notch 3 gain" (notches counted from 1, as the rows are), "Left sensitivity".
+std::string_view ChannelName(int ch);
+std::string NotchName(int n, std::string_view what = {});
+std::string ChannelSettingName(int ch, std::string_view what);
+
 // The parameter editor: a top strip and two channel panels (Left above Right), each with
 // the response graph, twelve notch rows and the automatic-notch panel above the resets.
 // Notch controls are indexed by notch 0..23, channel controls by channel 0..1.
@@ -83,6 +89,9 @@ class FrmEq : public Form {
     void Check1_Click(int i);
     void Check2_Click();
     void Command1_Click(int index);
+    // Notch n to a frequency index and gain code together, as its two bars would take them
+    // but in one frame; a linked partner follows. Nothing is sent when both are as they are.
+    void MoveNotch(int n, int frequencyIndex, int gainCode);
     // Refuses every close: the editor lives as long as the program.
     bool Form_QueryUnload() { return true; }
 
@@ -91,6 +100,9 @@ class FrmEq : public Form {
     void LockCursor(bool FlagLock);
     // Shows the shown preset name in the name label at once.
     void ShowPresetName();
+    // Links the channels (1) or not (0) and ticks the box to match, asking nothing and
+    // copying nothing: a search on one channel may have left linked channels apart.
+    void ShowLink(int linked);
     // Manual rows editable, automatic rows not.
     void EnableNotchRows(int ch);
     // Every automatic row (k < count) of channel ch shows Q code q with the text of
@@ -118,7 +130,7 @@ class FrmEq : public Form {
                           std::array<std::int16_t, kChannels> ChannelModel::*model,
                           const std::array<int, kChannels>& offset,
                           const std::array<std::string_view, N>& names,
-                          void (ParameterSends::*send)(int));
+                          void (ParameterSends::*send)(int), const char* what);
     // The linked partner follows: row n's gain, channel ch's sensitivity.
     void mirrorGain(int n);
     void mirrorSensitivity(int ch);

@@ -47,6 +47,8 @@ void FrmRead::Command1_Click(int index) {
 }
 
 void FrmRead::ReadDevicePreset(int p) {
+    const EditHistory::Step step(program_.history, "Read preset " + std::to_string(p + 1),
+                                 EditHistory::Kind::WholeImage);
     Link& link = program_.link;
     if (!link.DemoMode) {
         link.ReopenWithBufferSize(kBlockReplySize);

@@ -70,8 +70,7 @@ void SavePresetFile(Program& program) {
 }
 
 void SaveSerialLog(Program& program) {
-    saveChosen(program,
-               FileDialogRequest{"serial log (*.log)|*.log", program.ProgramDir, true, {}},
+    saveChosen(program, FileDialogRequest{"serial log (*.log)|*.log", program.ProgramDir, true, {}},
                program.trafficLog.text());
 }
 
@@ -93,6 +92,8 @@ void LoadPresetFile(Program& program) {
             errorBox(program, " Not a preset file: it holds fewer than 161 bytes.");
             return;
     }
+    const EditHistory::Step step(program.history, "Load " + Utf8FromPath(path.filename()),
+                                 EditHistory::Kind::WholeImage);
     program.channels.image = bytes;
     FrmEq& eq = program.frmEq;
     eq.SetMousePointer(MousePointer::ArrowHourglass);

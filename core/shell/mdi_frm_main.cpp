@@ -43,6 +43,10 @@ MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
     UnitMenu[1].Caption = "Restore...";
     UnitMenu[1].Name = "mnuRestore";
     UnitMenu[1].Click = [this] { RestoreUnit(); };
+    EditMenu[0].Name = "mnuUndo";
+    EditMenu[0].Click = [this] { program_.history.Undo(); };
+    EditMenu[1].Name = "mnuRedo";
+    EditMenu[1].Click = [this] { program_.history.Redo(); };
     QueryUnload = [this] { return MDIForm_QueryUnload(); };
     SetVisible(false);
 }
@@ -70,6 +74,7 @@ void MDIFrmMain::MDIForm_Load() {
     program_.frmSplash.Unload();
     program_.SearchActive = false;
     program_.QuitLoop = false;
+    program_.history.Start();
 }
 
 void MDIFrmMain::findUnit() {
@@ -129,6 +134,7 @@ void MDIFrmMain::copyChannels(const char* title, const char* text, bool leftToRi
     const Answer answer = program_.platform.dialogs.show(
         MessageBox{text, title, MessageButtons::YesNo, MessageIcon::None, 0});
     if (answer == Answer::No) return;
+    const EditHistory::Step step(program_.history, title);
     SetMousePointer(MousePointer::ArrowHourglass);
     if (leftToRight) {
         program_.channelOps.CopyChannelLeftToRight();

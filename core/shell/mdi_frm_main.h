@@ -23,6 +23,8 @@ class MDIFrmMain : public Form {
     std::array<Button, 9> Command1;
     // The "Unit" menu: 0 "Back up unit...", 1 "Restore...".
     std::array<Button, 2> UnitMenu;
+    // The "Edit" menu: 0 undo, 1 redo; their captions name the edit.
+    std::array<Button, 2> EditMenu;
 
     // The start-up sequence; ends with the program idle, waiting for the user.
     void MDIForm_Load();

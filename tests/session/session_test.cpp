@@ -325,6 +325,82 @@ struct Session {
         return e;
     }
 
+    // Undo or redo from the Edit menu. A whole-image step goes back as a file loads; any other
+    // sends the frames of just what differs. Redo right after undo comes back to the same image.
+    Addrs undo(bool redo) {
+        note(redo ? "redo" : "undo");
+        EditHistory& h = program.history;
+        const std::string caption = redo ? h.RedoCaption() : h.UndoCaption();
+        const bool whole = caption.find(" Load ") != std::string::npos ||
+                           caption.find(" Read preset ") != std::string::npos;
+        const bool can = redo ? h.CanRedo() : h.CanUndo();
+        const PresetImage from = program.channels.image;
+        program.mainWindow.EditMenu[redo ? 1 : 0].UserClick();
+        if (!can) return {};
+        skip_ = {};
+        if (whole) return applyFrames();
+        return differences(from, program.channels.image);
+    }
+
+    // The frames that take the unit from one image to the other: notches in turn (an
+    // automatic notch's Q goes with its section), then each channel's section and release.
+    static Addrs differences(const PresetImage& from, const PresetImage& to) {
+        Addrs e;
+        const auto differ = [&](int o) { return from[std::size_t(o)] != to[std::size_t(o)]; };
+        for (int n = 0; n < kNotches; ++n) {
+            const int r = NotchOffset[std::size_t(n)], k = FilterOfNotch(n);
+            const std::size_t c = std::size_t(ChannelOfNotch(n));
+            const bool automatic =
+                k < from[std::size_t(NumAutoOffset[c])] && k < to[std::size_t(NumAutoOffset[c])];
+            if (differ(r) || differ(r + 1) || differ(r + 2) || (!automatic && differ(r + 3)))
+                e.push_back(notchAddr(n));
+        }
+        for (int ch = 0; ch < kChannels; ++ch) {
+            const std::size_t c = std::size_t(ch);
+            if (differ(NumAutoOffset[c]) || differ(QAutoOffset[c]) ||
+                differ(AttenuationOffset[c]) || differ(SensitivityOffset[c]))
+                e.push_back(sectionAddr(ch + 1));
+            if (differ(ReleaseOffset[c]) || differ(ModeSearchOffset[c]))
+                e.push_back(releaseAddr(ch));
+        }
+        return e;
+    }
+
+    // Drags a handle of the channel to a few places, each checked as a step of its own: a
+    // notch frame (and the partner's) for each place that is another step, nothing for the
+    // rest. A press off the handles drags nothing.
+    std::string drag(int ch, double x, double y, int moves) {
+        note("drag", ch, int(x), int(y), moves);
+        NotchDrag& d = program.notchDrag;
+        const auto handles = d.Handles(ch);
+        const bool on = !handles.empty() && x < 0;
+        if (on) {
+            const auto& h = handles[std::size_t(-x - 1) % handles.size()];
+            x = h.x;
+            y = h.y;
+        }
+        d.Press(ch, x, y);
+        if (on && !d.Dragging()) return "a press on a handle did not take it";
+        std::string problem = check({});
+        for (int i = 0; i < moves && d.Dragging() && problem.empty(); ++i) {
+            const std::size_t n = std::size_t(d.Notch());
+            const FrmEq& eq = program.frmEq;
+            const auto before = std::pair(eq.HScroll6[n].Value(), eq.HScroll20[n].Value());
+            x += pick(-80, 80);
+            y += pick(-40, 40);
+            note(i + 1 < moves ? "move" : "release", int(x), int(y));
+            if (i + 1 < moves) {
+                d.Move(x, y);
+            } else {
+                d.Release(x, y);
+            }
+            const bool moved = before != std::pair(eq.HScroll6[n].Value(), eq.HScroll20[n].Value());
+            problem = check(moved ? rowFrames(int(n)) : Addrs{});
+        }
+        if (d.Dragging()) d.Release(x, y);
+        return problem;
+    }
+
     // A frame must carry what the editor shows once the step is done: the values of its notch
     // or channel in the image (which the editor check holds to the controls' ranges), so that the
     // unit never receives a value its controls cannot hold, nor one they no longer show.
@@ -461,7 +537,7 @@ struct Session {
 
     // One random action and its checks.
     std::string randomStep() {
-        const int kind = pick(0, 99);
+        const int kind = pick(0, 109);
         const int a = pick(0, 23), ch = a % 2;
         const bool yes = pick(0, 3) != 0;
         if (kind < 30) {
@@ -491,6 +567,11 @@ struct Session {
         if (kind < 97) {
             const int box = pick(0, 2);
             return check(search(box, pick(0, 40)));
+        }
+        if (kind < 103) return check(undo(pick(0, 2) == 0));
+        if (kind < 107) {
+            const double x = pick(0, 1) ? -1.0 - pick(0, 11) : pick(0, 575);
+            return drag(ch, x, pick(0, 191), pick(1, 6));
         }
         note("Timer3");
         program.OnTimer(TimerId::Timer3);

@@ -2,6 +2,7 @@
 // tell: what a typed entry becomes, the warnings of rejected keys, an unconfirmed entry taken
 // by a scroll step, the device bytes a copy leaves alone, and reports out of range or in two
 // pieces.
+#include "core/device/parameters.h"
 #include "tests/unit/program_fixture.h"
 
 namespace vx470 {
@@ -80,6 +81,119 @@ TEST_F(Editor, ReportsNoControlCanShowChangeNothingAndAReportWaitsForItsTenthByt
     p.port.arrive({0});
     program.reports.PollDeviceReports();
     EXPECT_EQ(std::tuple(image(40), frames()), std::tuple(0x10, FrameList{frame({48})}));
+}
+
+Bytes sent(const FrameArgs& a) {
+    return frame({a[0], a[1], a[2], a[3], a[4], a[5], a[6]});
+}
+
+// Each edit names its step; undo brings back the image with the frames of just what the edit
+// changed (a file load: every frame, as a load sends), and redo brings the edit back.
+TEST_F(Editor, UndoNamesTheEditAndSendsJustTheFramesThatRestoreTheUnit) {
+    const PresetImage start = program.channels.image;
+    const auto notch = [&](int n) { return sent(NotchFrame(start, n)); };
+    const auto load = [&] {
+        test::TempDir dir;
+        Bytes file(DefaultImage.begin(), DefaultImage.end());
+        file.push_back(0);
+        test::writeFile(dir.path() / "a.Fbk", file);
+        p.fileDialogs.paths = {(dir.path() / "a.Fbk").string()};
+        program.mainWindow.Command1[0].UserClick();
+    };
+    const std::tuple<std::function<void()>, std::string, FrameList> cases[] = {
+        {[&] { eq().HScroll20[4].UserSetValue(20); }, "Undo Left notch 5 gain", {notch(4)}},
+        {[&] { eq().HScroll6[18].UserSetValue(9); }, "Undo Right notch 7 frequency", {notch(18)}},
+        {[&] { eq().Slider1[1].UserSetValue(2); },
+         "Undo Right sensitivity",
+         {sent(SectionFrame(start, 1, 2))}},
+        {[&] { eq().HScroll4[0].UserSetValue(1 - eq().HScroll4[0].Value()); },
+         "Undo Left release",
+         {sent(ReleaseModeFrame(start, 0))}},
+        // Left's manual notches all to 0 dB: only notch 4 was not.
+        {[&] {
+             p.dialogs.answers = {Answer::Yes};
+             eq().Command1[2].UserClick();
+         },
+         "Undo Reset Left manual notches",
+         {notch(4)}},
+        {load, "Undo Load a.Fbk", {}},
+    };
+    program.history.Start();
+    for (const auto& [edit, caption, restoring] : cases) {
+        edit();
+        const PresetImage after = program.channels.image;
+        EXPECT_EQ(program.mainWindow.EditMenu[0].Caption, caption);
+        p.port.writes.clear();
+        program.mainWindow.EditMenu[0].UserClick();
+        EXPECT_EQ(program.channels.image, start) << caption;
+        // A whole image goes back as a file loads: 24 notches, 4 + 2 settings frames each side.
+        if (restoring.empty()) {
+            EXPECT_EQ(frames().size(), 36u) << caption;
+        } else {
+            EXPECT_EQ(frames(), restoring) << caption;
+        }
+        EXPECT_EQ(program.mainWindow.EditMenu[1].Caption, "Redo" + caption.substr(4));
+        program.mainWindow.EditMenu[1].UserClick();
+        EXPECT_EQ(program.channels.image, after) << caption;
+        program.mainWindow.EditMenu[0].UserClick();
+        p.dialogs.shown.clear();
+    }
+}
+
+// Repeats of one edit within a second are one step; a new edit after an undo drops the redo;
+// a search greys both and refuses them; linked channels stay linked through an undo.
+TEST_F(Editor, HistoryMergesRepeatsDropsRedoOnANewEditAndWaitsOutASearch) {
+    p.dialogs.answers = {Answer::Yes};
+    eq().Check2.SetValue(1);
+    program.history.Start();
+    const PresetImage start = program.channels.image;
+    for (int v : {40, 39, 38}) eq().HScroll20[5].UserSetValue(v);
+    p.clock.advance(std::chrono::seconds(2));
+    eq().HScroll20[5].UserSetValue(37);
+    EditHistory& h = program.history;
+    h.Undo();
+    h.Undo();
+    EXPECT_EQ(std::tuple(program.channels.image, h.CanUndo(), program.channels.LinkChannels),
+              std::tuple(start, false, 1));
+    eq().HScroll30[6].UserSetValue(1);
+    EXPECT_EQ(std::pair(h.CanRedo(), h.UndoCaption()),
+              std::pair(false, std::string("Undo Left notch 7 Q")));
+    eq().Check1[1].UserClick();
+    Button& undo = program.mainWindow.EditMenu[0];
+    EXPECT_FALSE(undo.Enabled());
+    p.port.writes.clear();
+    h.Undo();
+    EXPECT_EQ(frames(), FrameList{});
+    eq().Check1[1].UserClick();
+    EXPECT_TRUE(undo.Enabled());
+}
+
+// A handle follows its notch; a drag moves frequency and gain in one frame per new step and
+// takes the linked partner along; automatic notches and a search's locked rows have none.
+TEST_F(Editor, ADraggedHandleSendsOneFramePerStepAndAutomaticNotchesHaveNone) {
+    NotchDrag& d = program.notchDrag;
+    const auto handles = d.Handles(0);
+    ASSERT_EQ(handles.size(), 9u);  // Left has three automatic notches
+    EXPECT_EQ(handles.front().notch, 3);
+    const NotchDrag::Handle h = handles[1];
+    EXPECT_FALSE(d.Press(0, h.x + 20, h.y));
+    p.dialogs.answers = {Answer::Yes};
+    eq().Check2.SetValue(1);
+    p.port.writes.clear();
+    const std::string lower =
+        std::to_string(int(program.channels.model.NotchGainDb[std::size_t(h.notch)]) - 10);
+    ASSERT_TRUE(d.Press(0, h.x + 2, h.y));
+    d.Move(h.x + 2.4, h.y + 0.2);  // the same step: nothing
+    d.Move(h.x + 52, h.y + 33);
+    d.Release(h.x + 52, h.y + 33);
+    const std::size_t n = std::size_t(h.notch);
+    EXPECT_EQ(std::pair(eq().Text1[n].Text(), eq().Text1[n + 12].Text()), std::pair(lower, lower));
+    EXPECT_EQ(eq().HScroll6[n + 12].Value(), eq().HScroll6[n].Value());
+    EXPECT_EQ(frames(), (FrameList{sent(NotchFrame(program.channels.image, h.notch)),
+                                   sent(NotchFrame(program.channels.image, h.notch + 12))}));
+    EXPECT_NEAR(d.Handles(0)[1].x, h.x + 50, 1.0);
+    eq().Check1[1].UserClick();
+    EXPECT_TRUE(d.Handles(0).empty());
 }
 
 }  // namespace
