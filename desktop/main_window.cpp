@@ -112,6 +112,20 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         BindAction(gate, action, this, form.EditMenu[i]);
         addAction(action);
     }
+    // What the entries would do, on the button itself: its tool tip, and what a screen reader
+    // says with it (a menu that is not open is not there for one).
+    const auto describe = [edit, editMenu] {
+        QStringList open;
+        for (const QAction* a : editMenu->actions()) {
+            if (a->isEnabled()) open.append(a->text());
+        }
+        const QString text = open.isEmpty() ? QStringLiteral("Nothing to undo or redo now")
+                                            : open.join(QStringLiteral(", "));
+        edit->setToolTip(text);
+        edit->setAccessibleDescription(text);
+    };
+    for (const QAction* a : editMenu->actions()) connect(a, &QAction::changed, edit, describe);
+    describe();
     edit->setMenu(editMenu);
     toolbar->addWidget(edit);
     // The serial log, in a window of its own made when first asked for. Not a button of the

@@ -780,6 +780,124 @@ def as_ordinary_user(argv):
         shutil.rmtree(stage, ignore_errors=True)
 
 
+# ---- the curve as an instrument, on one program over a line paced at 4800 baud ------------
+scenario = group("curve", ("--paced",))
+
+
+def handle(c, ch, k):
+    """Where notch k's handle is on the screen: its frequency across, its gain down the graph."""
+    x, y, w, h = c[f"{SIDES[ch]} response curve"].extents()
+    f, g = float(c[f"{SIDES[ch]} notch {k + 1} frequency"].text), row(c, ch, k)[2] - 45
+    return x + math.log10(f / 20) * 575 / 3, y + 31.826667 - 3.183333 * g
+
+
+def lone_manual_notch(c, ch):
+    """The deepest manual notch of the channel that no other notch covers."""
+    rows = [row(c, ch, k) for k in range(12)]
+    alone = [k for k in range(panel(c, ch)[0], 12)
+             if [(f, g) for f, _, g in rows].count(rows[k][::2]) == 1]
+    return min(alone, key=lambda k: rows[k][2])
+
+
+def status(p):
+    return "".join(w.name for w in p.main().find(None, "status bar").all("label"))
+
+
+@scenario
+def a_notch_dragged_by_its_handle_ends_where_the_mouse_let_go(p, c):
+    """Thirty quick moves of a Left handle send far fewer frames, each one notch frame, the
+    last one the place the button was let go; the status line shows what goes out; the wheel
+    steps the Q; Ctrl+Z sends the frame that puts the notch back."""
+    k = lone_manual_notch(c, 0)
+    first, (hx, hy) = row(c, 0, k), handle(c, 0, k)
+    x, y = c["Left response curve"].extents()[:2]
+    n = len(p.frames)
+    xdo("mousemove", round(hx), round(hy), "mousedown", "1")
+    for i in range(1, 31):
+        xdo("mousemove", round(hx) + 3 * i, round(hy + i * 25 / 30))
+    wait(lambda: status(p).startswith(f"Left notch {k + 1}: "), "the status line to show the drag")
+    xdo("mouseup", "1")
+    got = p.sent(n, 1)
+    f, q, g = row(c, 0, k)
+    released = 20 * 10 ** ((hx + 90 - x) * 3 / 575)
+    check(abs(math.log10(float(c[f"Left notch {k + 1} frequency"].text) / released)) < 0.006
+          and g == first[2] - 8 and q == first[1], f"released at {released:.0f} Hz, "
+          f"{first[2] - 53} dB; the row shows {row(c, 0, k)}")
+    check(set(got) <= {notch(0, k, *r) for r in [(f2, q, g2) for f2 in range(730)
+                                                   for g2 in range(46)]}
+          and got[-1] == notch(0, k, f, q, g) and 1 < len(got) < 20,
+          f"{len(got)} frames for 30 moves, the last {got[-1]}, not {notch(0, k, f, q, g)}")
+    hx, hy = handle(c, 0, k)
+    up = 1 if q < 3 else -1
+    does(p, lambda: xdo("mousemove", round(hx), round(hy), "click", "4" if up > 0 else "5"),
+         [notch(0, k, f, q + up, g)], "the wheel over the handle")
+    does(p, lambda: key("ctrl+z"), [notch(0, k, f, q, g)], "Ctrl+Z after the wheel")
+    does(p, lambda: key("ctrl+z"), [notch(0, k, *first)], "Ctrl+Z after the drag")
+
+
+def shown_applies(c):
+    """The frames of loading what the editor shows, as a file load sends them."""
+    out = [notch(ch, k, *row(c, ch, k)) for ch in (0, 1) for k in range(12)]
+    for ch in (0, 1):
+        n, q, a, s, r, m = panel(c, ch)
+        out += [frame(10, ch + 1, n, q, a, s)] * 4 + [frame(0x31, ch, 0, 0, r, m)] * 2
+    return out
+
+
+def edit_menu(p, entry):
+    """Checks that the Edit menu offers `entry` first, then chooses it by mouse and key."""
+    button = p.main().find("Edit", "push button")
+    offered = button.acc.description
+    check(offered.startswith(entry), f"the Edit menu offers {offered!r}, not {entry!r}")
+    button.click()
+    time.sleep(0.5)
+    key("Down", "Return")
+
+
+@scenario
+def undo_and_redo_name_the_edit_and_send_what_restores_the_unit(p, c):
+    """A gain step is undone from the Edit menu that names it, redone and undone by key, each
+    with the one frame that restores the unit; a file load is undone the way a file loads."""
+    k = lone_manual_notch(c, 1)
+    f, q, g = row(c, 1, k)
+    does(p, lambda: c[f"Right notch {k + 1} gain bar"].click(0.25), [notch(1, k, f, q, g - 1)],
+         "a gain step")
+    does(p, lambda: edit_menu(p, f"Undo Right notch {k + 1} gain"), [notch(1, k, f, q, g)],
+         "Undo from the menu")
+    does(p, lambda: key("ctrl+shift+z"), [notch(1, k, f, q, g - 1)], "Ctrl+Shift+Z")
+    does(p, lambda: key("ctrl+z"), [notch(1, k, f, q, g)], "Ctrl+Z")
+    before, image = shown_applies(c), crafted_image()
+    with open(p.file("undo.Fbk"), "wb") as file:
+        file.write(image)
+
+    def load():
+        replace_text(toolbar(p, *OPS["Load"]).find("File name:", "text"), p.file("undo.Fbk"))
+        key("Return")
+        p.gone(OPS["Load"][1])
+    does(p, load, applies(image), "the load")
+    does(p, lambda: edit_menu(p, "Undo Load undo.Fbk"), before, "undoing the load")
+    check(shown_applies(c) == before, "the editor does not show what it did before the load")
+
+
+@scenario
+def a_search_locks_the_handles_and_the_history(p, c):
+    """While a search runs a drag and Ctrl+Z send nothing but the search's acknowledgements,
+    and the Edit menu's entries are greyed."""
+    k = lone_manual_notch(c, 0)
+    c["Search Feedback L"].click()
+    n = len(p.frames)
+    hx, hy = handle(c, 0, k)
+    xdo("mousemove", round(hx), round(hy), "mousedown", "1", "mousemove", round(hx) + 60,
+        round(hy) + 20, "mouseup", "1")
+    key("ctrl+z")
+    edit_menu(p, "Nothing to undo or redo now")
+    key("Escape")
+    time.sleep(1.5)
+    check(set(p.frames[n:]) <= {frame(0x30)}, f"a search let through {p.frames[n:]}")
+    c["Search Feedback L"].click()
+    p.sent(n, 4)
+
+
 def main(argv):
     if os.geteuid() == 0:
         return as_ordinary_user(argv)
