@@ -81,11 +81,9 @@ QString text(std::string_view s) {
     return FromProgramText(s);
 }
 
-// How a screen reader names each channel's controls.
-constexpr std::array<const char*, kChannels> kChannelNames = {"Left", "Right"};
-
+// How a screen reader names each channel's controls: as the Edit menu names their edits.
 QString channelName(int ch) {
-    return QString::fromLatin1(kChannelNames[at(ch)]);
+    return text(ChannelName(ch));
 }
 
 // A bar's own value is only a code (a grid index, a gain code); its description carries what
@@ -289,7 +287,7 @@ QWidget* EditorWindow::buildRows(int ch) {
         const std::size_t n = at(ch * kNotchesPerChannel + k);
         // "Left notch 3 gain": notches counted from 1, as the user counts the rows.
         const auto name = [&](const char* what) {
-            return QStringLiteral("%1 notch %2 %3").arg(channelName(ch)).arg(k + 1).arg(what);
+            return text(NotchName(ch * kNotchesPerChannel + k, what));
         };
         const auto column = [&](TextBox& box, ScrollBar& bar, const char* what, const char* widest,
                                 int col) {
@@ -335,9 +333,7 @@ QWidget* EditorWindow::buildAutomaticPanel(int ch) {
         label->setObjectName(QStringLiteral("Label2(%1)").arg(index));
         grid->addWidget(label, row, 0);
     };
-    const auto name = [&](const char* what) {
-        return QStringLiteral("%1 %2").arg(channelName(ch), QLatin1String(what));
-    };
+    const auto name = [&](const char* what) { return text(ChannelSettingName(ch, what)); };
     int row = 0;
     for (const AutomaticRow& r : kAutomaticRows) {
         caption(row, r.caption[c]);

@@ -123,6 +123,7 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
                                             : open.join(QStringLiteral(", "));
         edit->setToolTip(text);
         edit->setAccessibleDescription(text);
+        edit->setEnabled(!open.isEmpty());
     };
     for (const QAction* a : editMenu->actions()) connect(a, &QAction::changed, edit, describe);
     describe();
