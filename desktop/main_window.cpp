@@ -88,12 +88,17 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         toolbar->addWidget(button);
     }
     toolbar->addSeparator();
-    for (Button& b : form.UnitMenu) {
-        auto* button = new QPushButton(toolbar);
-        button->setFlat(true);
-        BindButton(gate, button, b);
-        toolbar->addWidget(button);
-    }
+    const auto addButtons = [&](auto& buttons) {
+        for (Button& b : buttons) {
+            auto* button = new QPushButton(toolbar);
+            button->setFlat(true);
+            BindButton(gate, button, b);
+            toolbar->addWidget(button);
+        }
+    };
+    addButtons(form.UnitMenu);
+    toolbar->addSeparator();
+    addButtons(form.CompareMenu);
     // The serial log, in a window of its own made when first asked for. Not a button of the
     // program's: it stays at hand while a search locks those. (A menu bar would make the
     // maximised editor's title part of the main window's.)
@@ -140,6 +145,9 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
     // Its text is its accessible name, so a screen reader says the readout itself.
     readout->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(readout, 1);
+    auto* compared = new QLabel(this);
+    BindLabel(compared, form.Label1);
+    statusBar()->addPermanentWidget(compared);
     editor_->GraphHovered = [readout](const QString& text) { readout->setText(text); };
 
     QPointer<MainWindow> self(this);

@@ -507,6 +507,7 @@ void FrmEq::LockCursor(bool FlagLock) {
         program_.mainWindow.Command1[at(i)].SetEnabled(enabled);
     }
     for (Button& b : program_.mainWindow.UnitMenu) b.SetEnabled(enabled);
+    for (Button& b : program_.mainWindow.CompareMenu) b.SetEnabled(enabled);
 }
 
 void FrmEq::ShowPresetName() {

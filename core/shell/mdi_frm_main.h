@@ -1,6 +1,9 @@
 #pragma once
 
 #include <array>
+#include <string>
+
+#include "core/model/preset_image.h"
 
 #include "core/controls/controls.h"
 
@@ -23,6 +26,10 @@ class MDIFrmMain : public Form {
     std::array<Button, 9> Command1;
     // The "Unit" menu: 0 "Back up unit...", 1 "Restore...".
     std::array<Button, 2> UnitMenu;
+    // After those: 0 "Compare with file...", 1 "Compare with preset...", 2 "Clear comparison".
+    std::array<Button, 3> CompareMenu;
+    // "Compared with: 05 Vocal" while the graphs show another preset's curves; else empty.
+    Label Label1;
 
     // The start-up sequence; ends with the program idle, waiting for the user.
     void MDIForm_Load();
@@ -34,6 +41,11 @@ class MDIFrmMain : public Form {
     // A copy of everything the unit stores into a new folder, and back.
     void BackUpUnit();
     void RestoreUnit();
+    // Another preset's curves under the live ones, read from a file or from one of the unit's
+    // stored presets (byte by byte: nothing that changes the unit is sent), and away again.
+    void CompareWithFile();
+    void CompareWithPreset();
+    void ClearComparison();
 
     void DumpDeviceMemory();
     void DemoSetup();
@@ -46,7 +58,10 @@ class MDIFrmMain : public Form {
     void copyChannels(const char* title, const char* text, bool leftToRight);
     // False, after saying why, when there is no unit or a search runs.
     bool unitFree(const char* title);
-    void runJob(FrmUnitJob& form);
+    // Shows the job's message once it has ended; a job done that way says nothing, unless
+    // `tellDone`.
+    void runJob(FrmUnitJob& form, bool tellDone = true);
+    void compareWith(const PresetImage& image, const std::string& name);
 
     Program& program_;
 };
