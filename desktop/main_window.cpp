@@ -145,8 +145,12 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
     // Its text is its accessible name, so a screen reader says the readout itself.
     readout->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(readout, 1);
+    // What the graphs are compared with; its text is its accessible name too, also when empty.
     auto* compared = new QLabel(this);
-    BindLabel(compared, form.Label1);
+    compared->setObjectName(QString::fromStdString(form.Label1.Name));
+    compared->setTextFormat(Qt::PlainText);
+    InstallView(compared, form.Label1,
+                [](QLabel* w, const Label& l) { w->setText(FromProgramText(l.Caption())); });
     statusBar()->addPermanentWidget(compared);
     editor_->GraphHovered = [readout](const QString& text) { readout->setText(text); };
 
