@@ -201,7 +201,8 @@ def without_a_unit(desk):
                 check(panel(c, 0)[0] == 11 and row(c, 1, 11)[2] == 45, "no demo image")
                 c["Left notch 12 gain bar"].click(0.25)
                 wait(lambda: c["Left notch 12 gain bar"].value == 44, "the demo gain to step")
-                for button, title in [(BACKUP, "Back up unit"), (RESTORE, "Restore")]:
+                for button, title in [(BACKUP, "Back up unit"), (RESTORE, "Restore"),
+                                      ("Compare with preset...", "Compare with preset")]:
                     c[button].click()
                     ask(p, title, "There is no unit in demo mode.", "OK")
                 exit_asks(p)
