@@ -88,17 +88,12 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         toolbar->addWidget(button);
     }
     toolbar->addSeparator();
-    const auto addButtons = [&](auto& buttons) {
-        for (Button& b : buttons) {
-            auto* button = new QPushButton(toolbar);
-            button->setFlat(true);
-            BindButton(gate, button, b);
-            toolbar->addWidget(button);
-        }
-    };
-    addButtons(form.UnitMenu);
-    toolbar->addSeparator();
-    addButtons(form.CompareMenu);
+    for (Button& b : form.UnitMenu) {
+        auto* button = new QPushButton(toolbar);
+        button->setFlat(true);
+        BindButton(gate, button, b);
+        toolbar->addWidget(button);
+    }
     // The serial log, in a window of its own made when first asked for. Not a button of the
     // program's: it stays at hand while a search locks those. (A menu bar would make the
     // maximised editor's title part of the main window's.)
@@ -112,6 +107,14 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         log->raise();
         log->activateWindow();
     });
+    // The comparison's buttons come before the serial log, after the program's other buttons.
+    toolbar->insertSeparator(serialLog);
+    for (Button& b : form.CompareMenu) {
+        auto* button = new QPushButton(toolbar);
+        button->setFlat(true);
+        BindButton(gate, button, b);
+        toolbar->insertWidget(serialLog, button);
+    }
     addToolBar(Qt::TopToolBarArea, toolbar);
 
     area_ = new QMdiArea(this);

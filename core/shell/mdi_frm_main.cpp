@@ -37,12 +37,6 @@ MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
         b.Click = [this, index] { Command1_Click(index); };
     }
     for (int unused : {4, 5, 6}) Command1[static_cast<std::size_t>(unused)].SetVisible(false);
-    UnitMenu[0].Caption = "Back up unit...";
-    UnitMenu[0].Name = "mnuBackup";
-    UnitMenu[0].Click = [this] { BackUpUnit(); };
-    UnitMenu[1].Caption = "Restore...";
-    UnitMenu[1].Name = "mnuRestore";
-    UnitMenu[1].Click = [this] { RestoreUnit(); };
     static constexpr std::array<const char*, 3> compares = {
         "Compare with file...", "Compare with preset...", "Clear comparison"};
     static constexpr std::array<const char*, 3> compareNames = {
@@ -55,6 +49,12 @@ MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
     CompareMenu[1].Click = [this] { CompareWithPreset(); };
     CompareMenu[2].Click = [this] { ClearComparison(); };
     Label1.Name = "lblCompared";
+    UnitMenu[0].Caption = "Back up unit...";
+    UnitMenu[0].Name = "mnuBackup";
+    UnitMenu[0].Click = [this] { BackUpUnit(); };
+    UnitMenu[1].Caption = "Restore...";
+    UnitMenu[1].Name = "mnuRestore";
+    UnitMenu[1].Click = [this] { RestoreUnit(); };
     QueryUnload = [this] { return MDIForm_QueryUnload(); };
     SetVisible(false);
 }

@@ -24,12 +24,13 @@ class MDIFrmMain : public Form {
 
     static constexpr std::array<int, 6> kToolbarButtons = {0, 1, 2, 3, 7, 8};
     std::array<Button, 9> Command1;
-    // The "Unit" menu: 0 "Back up unit...", 1 "Restore...".
-    std::array<Button, 2> UnitMenu;
-    // After those: 0 "Compare with file...", 1 "Compare with preset...", 2 "Clear comparison".
+    // Beside the "Unit" menu: 0 "Compare with file...", 1 "Compare with preset...", 2 "Clear
+    // comparison".
     std::array<Button, 3> CompareMenu;
     // "Compared with: 05 Vocal" while the graphs show another preset's curves; else empty.
     Label Label1;
+    // The "Unit" menu: 0 "Back up unit...", 1 "Restore...".
+    std::array<Button, 2> UnitMenu;
 
     // The start-up sequence; ends with the program idle, waiting for the user.
     void MDIForm_Load();
