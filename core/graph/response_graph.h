@@ -46,7 +46,6 @@ class ResponseGraph {
     // Curves to hold against the live ones (another preset's sums), drawn under them on each
     // canvas in CompareColor; nullptr takes them away, and the canvases show what they did.
     void Compare(const std::array<Curve, kChannels>* sums);
-    const std::optional<std::array<Curve, kChannels>>& Compared() const { return compared_; }
 
     // Pen colour of each channel's curve, and of the curve it is compared with.
     static constexpr std::array<Canvas::Rgb, kChannels> CurveColor = {Canvas::Rgb{255, 0, 0},

@@ -70,7 +70,8 @@ void SavePresetFile(Program& program) {
 }
 
 void SaveSerialLog(Program& program) {
-    saveChosen(program, FileDialogRequest{"serial log (*.log)|*.log", program.ProgramDir, true, {}},
+    saveChosen(program,
+               FileDialogRequest{"serial log (*.log)|*.log", program.ProgramDir, true, {}},
                program.trafficLog.text());
 }
 

@@ -3,9 +3,8 @@
 #include <array>
 #include <string>
 
-#include "core/model/preset_image.h"
-
 #include "core/controls/controls.h"
+#include "core/model/preset_image.h"
 
 namespace vx470 {
 
@@ -59,8 +58,7 @@ class MDIFrmMain : public Form {
     void copyChannels(const char* title, const char* text, bool leftToRight);
     // False, after saying why, when there is no unit or a search runs.
     bool unitFree(const char* title);
-    // Shows the job's message once it has ended; a job done that way says nothing, unless
-    // `tellDone`.
+    // Shows the dialog, then the job's message; that a job is done only with `tellDone`.
     void runJob(FrmUnitJob& form, bool tellDone = true);
     void compareWith(const PresetImage& image, const std::string& name);
 
