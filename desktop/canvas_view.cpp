@@ -111,8 +111,13 @@ void CanvasView::leaveEvent(QEvent*) {
     if (Hovered) Hovered(QString());
 }
 
-void CanvasView::FollowCanvas() {
-    if (canvas().Revision() != painted_) update();
+void CanvasView::FollowCanvas(bool now) {
+    if (canvas().Revision() == painted_) return;
+    if (now) {
+        repaint();
+    } else {
+        update();
+    }
 }
 
 QImage CanvasView::Image() const {

@@ -24,7 +24,8 @@ class CanvasView final : public QWidget {
   public:
     CanvasView(const ResponseGraph& graph, int channel, QWidget* parent = nullptr);
 
-    void FollowCanvas();
+    // `now` paints before returning: the program is waiting on the line, not on the event loop.
+    void FollowCanvas(bool now = false);
     // The canvas's pixels as they are now, sharing nothing with it.
     QImage Image() const;
 

@@ -151,7 +151,8 @@ EditorWindow::EditorWindow(Program& program, Gate& gate, QWidget* parent)
     for (qsizetype i = 1; i < readingOrder_.size(); ++i) {
         setTabOrder(readingOrder_[i - 1], readingOrder_[i]);
     }
-    connect(&gate, &Gate::returned, this, &EditorWindow::FollowCanvases);
+    connect(&gate, &Gate::returned, this, [this] { FollowCanvases(false); });
+    connect(&gate, &Gate::waiting, this, [this] { FollowCanvases(true); });
 }
 
 bool EditorWindow::focusNextPrevChild(bool next) {
@@ -169,8 +170,8 @@ bool EditorWindow::focusNextPrevChild(bool next) {
     return QWidget::focusNextPrevChild(next);
 }
 
-void EditorWindow::FollowCanvases() {
-    for (CanvasView* g : graphs_) g->FollowCanvas();
+void EditorWindow::FollowCanvases(bool now) {
+    for (CanvasView* g : graphs_) g->FollowCanvas(now);
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {

@@ -21,8 +21,9 @@ class EditorWindow final : public QWidget {
     EditorWindow(Program& program, Gate& gate, QWidget* parent = nullptr);
 
     CanvasView* Graph(int ch) const { return graphs_[static_cast<std::size_t>(ch)]; }
-    // Repaints the graphs the program has drawn on since they were last painted.
-    void FollowCanvases();
+    // Repaints the graphs the program has drawn on since they were last painted; `now`, at
+    // once rather than from the event loop.
+    void FollowCanvases(bool now);
 
     // Tab past the last control (Shift+Tab before the first) asks the window around to take
     // the focus (true: taken); otherwise the focus goes round inside the editor, as it does

@@ -108,9 +108,12 @@ Gate::Gate(Program& program, QObject* parent) : QObject(parent), program_(progra
     poll_.setInterval(kPollIntervalMs);
     connect(&poll_, &QTimer::timeout, this,
             [this] { tick([this] { program_.reports.PollDeviceReports(); }); });
+    program_.link.OnWait = [this] { emit waiting(); };
 }
 
-Gate::~Gate() = default;
+Gate::~Gate() {
+    program_.link.OnWait = nullptr;
+}
 
 void Gate::watchInput(QCoreApplication& app) {
     if (watch_ != nullptr) return;

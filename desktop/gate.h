@@ -82,6 +82,8 @@ class Gate final : public QObject {
     // Emitted whenever the outermost entry returns: views that the program does not notify
     // (the graph canvases) look for changes here.
     void returned();
+    // Emitted while an entry waits on the line for a reply: views can catch up meanwhile.
+    void waiting();
 
   private:
     class InputWatch;

@@ -142,6 +142,14 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         log->raise();
         log->activateWindow();
     });
+    // The comparison's buttons come before the serial log, after the program's other buttons.
+    toolbar->insertSeparator(serialLog);
+    for (Button& b : form.CompareMenu) {
+        auto* button = new QPushButton(toolbar);
+        button->setFlat(true);
+        BindButton(gate, button, b);
+        toolbar->insertWidget(serialLog, button);
+    }
     addToolBar(Qt::TopToolBarArea, toolbar);
 
     area_ = new QMdiArea(this);
@@ -175,6 +183,13 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
     // Its text is its accessible name, so a screen reader says the readout itself.
     readout->setTextFormat(Qt::PlainText);
     statusBar()->addWidget(readout, 1);
+    // What the graphs are compared with; its text is its accessible name too, also when empty.
+    auto* compared = new QLabel(this);
+    compared->setObjectName(QString::fromStdString(form.Label1.Name));
+    compared->setTextFormat(Qt::PlainText);
+    InstallView(compared, form.Label1,
+                [](QLabel* w, const Label& l) { w->setText(FromProgramText(l.Caption())); });
+    statusBar()->addPermanentWidget(compared);
     editor_->GraphHovered = [readout](const QString& text) { readout->setText(text); };
 
     QPointer<MainWindow> self(this);

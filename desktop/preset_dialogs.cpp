@@ -240,7 +240,7 @@ UnitJobDialog::UnitJobDialog(Gate& gate, FrmUnitJob& form, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     auto* list = new QTreeWidget(this);
     BindNumberedList(gate, list, form.List1, form.Label3);
-    list->setAccessibleName(QStringLiteral("Backup presets"));
+    list->setAccessibleName(QStringLiteral("Presets"));
     list->setMinimumHeight(list->sizeHintForRow(0) * 16 + 8);
     list->setVisible(form.List1.Visible());
     layout->addWidget(list);

@@ -506,6 +506,38 @@ std::string RestoreJob::cancelled() const {
            " preset(s) restored, the others left as they were.";
 }
 
+SlotReadJob::SlotReadJob(Link& link, int slot) : UnitJob(link), slot_(slot) {
+    addReads(DeviceAddress::Mark(slot), 1, slot);
+    add({Op::Check, 0, 0, slot, false, false});
+    addReads(DeviceAddress::Image(slot), static_cast<int>(kImageBlockSize), slot);
+    add({Op::Finish});
+}
+
+bool SlotReadJob::check(int slot) {
+    if (memory_[static_cast<std::size_t>(DeviceAddress::Mark(slot))] == DeviceAddress::Occupied)
+        return true;
+    fail(Failure::Mismatch, "Preset " + SlotNumber(slot) + " is empty on the unit.");
+    return false;
+}
+
+bool SlotReadJob::finish() {
+    std::copy_n(memory_.begin() + DeviceAddress::Image(slot_), image_.size(), image_.begin());
+    message_ = "Read preset " + SlotNumber(slot_) + ".";
+    return true;
+}
+
+std::string SlotReadJob::activityOf(const Op&) const {
+    return "Reading preset " + SlotNumber(slot_);
+}
+
+std::string SlotReadJob::cancelled() const {
+    return "Comparison cancelled: nothing was compared.";
+}
+
+std::string SlotReadJob::lineFault(const Op&) const {
+    return "Nothing compared: the unit stopped answering (" + activity() + ").";
+}
+
 std::string RestoreJob::lineFault(const Op& op) const {
     if (op.slot < 0) return "Nothing restored: the unit stopped answering.";
     return "The unit stopped answering while preset " + SlotNumber(op.slot) +

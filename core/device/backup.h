@@ -166,6 +166,29 @@ class RestoreJob final : public UnitJob {
     std::vector<int> restored_;
 };
 
+// Reads one user slot's image byte by byte (command 16) after checking its mark, to compare
+// it with what the unit runs: nothing is written, and the unit goes on running what it ran
+// (the block read 11 p would make it run p).
+class SlotReadJob final : public UnitJob {
+  public:
+    SlotReadJob(Link& link, int slot);
+    int slot() const { return slot_; }
+    // Once done.
+    const std::array<std::uint8_t, kImageBlockSize>& image() const { return image_; }
+
+  private:
+    void marksRead() override {}
+    bool mayStopBefore(const Op&) const override { return true; }
+    bool check(int slot) override;
+    bool finish() override;
+    std::string activityOf(const Op& op) const override;
+    std::string cancelled() const override;
+    std::string lineFault(const Op& op) const override;
+
+    int slot_;
+    std::array<std::uint8_t, kImageBlockSize> image_{};
+};
+
 // How far a job of `total` steps is after `done` of them took `elapsed`: "34 %", then the
 // time the rest will take at that pace, "34 %, about 1:12 left".
 std::string ProgressText(Clock::Duration elapsed, int done, int total);

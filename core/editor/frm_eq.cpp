@@ -558,6 +558,7 @@ void FrmEq::LockCursor(bool FlagLock) {
     for (int i : MDIFrmMain::kToolbarButtons) {
         program_.mainWindow.Command1[at(i)].SetEnabled(enabled);
     }
+    for (Button& b : program_.mainWindow.CompareMenu) b.SetEnabled(enabled);
     for (Button& b : program_.mainWindow.UnitMenu) b.SetEnabled(enabled);
     program_.history.Show(FlagLock);
 }

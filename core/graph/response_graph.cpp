@@ -71,6 +71,15 @@ void ResponseGraph::RedrawAllResponses() {
     curveScale_.fill(PixelsPerDecade);
 }
 
+void ResponseGraph::Compare(const std::array<Curve, kChannels>* sums) {
+    if (sums != nullptr) {
+        compared_ = *sums;
+    } else {
+        compared_.reset();
+    }
+    RedrawAllResponses();
+}
+
 const Canvas& ResponseGraph::Picture1(int ch) const {
     update(static_cast<std::size_t>(ch));
     return canvas_[static_cast<std::size_t>(ch)];
@@ -126,6 +135,12 @@ void ResponseGraph::update(std::size_t ch) const {
     if (std::exchange(curveDue_[ch], false)) {
         canvas_[ch].Clear();
         const auto& x = columns(curveScale_[ch]);
+        // The compared curve first, so that the live one stays on top where they meet.
+        if (compared_) {
+            const Curve& other = (*compared_)[ch];
+            for (std::size_t i = 0; i < kFrequencyCount; ++i)
+                plot(i, ch, x[i], other[i], CompareColor[ch]);
+        }
         for (std::size_t i = 0; i < kFrequencyCount; ++i) plot(i, ch, x[i]);
     }
 }
@@ -142,14 +157,37 @@ const std::array<int, kFrequencyCount>& ResponseGraph::columns(double pixelsPerD
 }
 
 void ResponseGraph::plot(std::size_t i, std::size_t ch, int x) const {
+    plot(i, ch, x, sum_[ch][i], CurveColor[ch]);
+}
+
+void ResponseGraph::plot(std::size_t i, std::size_t ch, int x, double level,
+                         Canvas::Rgb color) const {
     Canvas& canvas = canvas_[ch];
     // The lead-in segment to point 0 starts off the surface, so it leaves nothing visible.
     if (i == 0) canvas.MoveTo(-10, 0);
-    canvas.SetPenColor(CurveColor[ch]);
-    double level = sum_[ch][i];
+    canvas.SetPenColor(color);
     // +inf and -inf contributions together sum to NaN: draw that as 0 dB.
     if (std::isnan(level)) level = 0.0;
     canvas.LineTo(x, toPixel(DbRow(level)));
+}
+
+std::array<ResponseGraph::Curve, kChannels> ImageResponses(const PresetImage& image) {
+    ChannelModel model{};
+    ResponseGraph graph(model);
+    for (int n = 0; n < kNotches; ++n) {
+        const std::size_t i = static_cast<std::size_t>(n);
+        const std::size_t o = static_cast<std::size_t>(NotchOffset[i]);
+        // The rows' ranges: what a loaded image would show and send.
+        const int f =
+            std::min(256 * image[o + NotchRecord::FreqHigh] + image[o + NotchRecord::FreqLow],
+                     kMaxFrequencyIndex);
+        model.NotchFrequency[i] = FrequencyGrid[static_cast<std::size_t>(f)];
+        model.NotchGainDb[i] =
+            std::min<int>(image[o + NotchRecord::Gain], kMaxGainCode) - kMaxGainCode;
+        model.NotchQ[i] = std::min<int>(image[o + NotchRecord::Q], kMaxQCode);
+        graph.DrawNotchResponse(n);
+    }
+    return {graph.ChannelResponse(0), graph.ChannelResponse(1)};
 }
 
 }  // namespace vx470

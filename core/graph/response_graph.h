@@ -43,9 +43,15 @@ class ResponseGraph {
 
     const ChannelModel& Model() const { return model_; }
 
-    // Pen colour of each channel's curve.
+    // Curves to hold against the live ones (another preset's sums), drawn under them on each
+    // canvas in CompareColor; nullptr takes them away, and the canvases show what they did.
+    void Compare(const std::array<Curve, kChannels>* sums);
+
+    // Pen colour of each channel's curve, and of the curve it is compared with.
     static constexpr std::array<Canvas::Rgb, kChannels> CurveColor = {Canvas::Rgb{255, 0, 0},
                                                                       Canvas::Rgb{0, 0, 255}};
+    static constexpr std::array<Canvas::Rgb, kChannels> CompareColor = {Canvas::Rgb{230, 120, 0},
+                                                                        Canvas::Rgb{0, 150, 60}};
 
     // Read when a redraw is asked for, not when it is carried out.
     double PixelsPerDecade;
@@ -59,6 +65,8 @@ class ResponseGraph {
     void update(std::size_t ch) const;
     // Draws the segment to grid point i of channel ch's curve, at column x.
     void plot(std::size_t i, std::size_t ch, int x) const;
+    // The same for a level of another curve, in `color`.
+    void plot(std::size_t i, std::size_t ch, int x, double level, Canvas::Rgb color) const;
     // The column of every grid point at a scale; kept for the scale last asked for.
     const std::array<int, kFrequencyCount>& columns(double pixelsPerDecade) const;
 
@@ -74,8 +82,13 @@ class ResponseGraph {
     mutable std::array<Canvas, kChannels> canvas_;
     mutable std::array<Curve, kNotches> notch_{};
     mutable std::array<Curve, kChannels> sum_{};
+    std::optional<std::array<Curve, kChannels>> compared_;
     mutable std::array<int, kFrequencyCount> columns_{};
     mutable std::optional<std::uint64_t> columnsScale_;
 };
+
+// What the graph of `image` would sum for each channel once the editor held it: its notches
+// decoded as the editor's rows take them, into a model and a graph of their own.
+std::array<ResponseGraph::Curve, kChannels> ImageResponses(const PresetImage& image);
 
 }  // namespace vx470

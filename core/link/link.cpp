@@ -66,6 +66,7 @@ bool Link::transact(const FrameArgs& args, std::size_t count, Clock::Duration li
     // Stale bytes are not dropped before a resend: they count toward the next reply.
     for (int writes = 1; writes <= kMaxWrites; ++writes) {
         writeFrame(args, writes, count);
+        if (OnWait) OnWait();
         if (waitForBytes(count, limit, clock_.now())) return true;
         if (observer_ != nullptr) [[unlikely]]
             tell({.kind = Traffic::TimedOut,

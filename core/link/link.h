@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "core/link/commands.h"
@@ -110,6 +111,10 @@ class Link {
     // nobody, which costs one test of this pointer per event).
     void setObserver(LinkObserver* observer) { observer_ = observer; }
     LinkObserver* observer() const { return observer_; }
+
+    // Run after each frame is written, before its reply is awaited: views the program does not
+    // otherwise tell (the graphs) can show what was drawn so far while the line is busy.
+    std::function<void()> OnWait;
 
     SerialPort& port() { return port_; }
     Clock& clock() { return clock_; }

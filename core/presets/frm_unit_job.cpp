@@ -41,8 +41,26 @@ FrmUnitJob::FrmUnitJob(Program& program, std::filesystem::path folder, UnitCopy 
     restore_ = std::move(copy);
 }
 
+FrmUnitJob::FrmUnitJob(Program& program) : FrmUnitJob(program, {}) {
+    SetCaption("Compare with preset");
+    compare_ = true;
+    Command1[1].Caption = "Compare";
+    List1.ToolTip = "Double click to compare with a preset";
+}
+
 void FrmUnitJob::Form_Load() {
     ProgressBar1.SetValue(0);
+    if (compare_) {
+        List1.Clear();
+        for (int k = 0; k < kUserSlots; ++k)
+            List1.AddItem(
+                program_.presets.PresetNames[static_cast<std::size_t>(k + kFixedPresets)]);
+        List1.SetListIndex(0);
+        Command1[2].SetVisible(false);
+        Label1.SetCaption("Read only: the unit goes on running what it runs.");
+        ProgressBar1.SetVisible(false);
+        return;
+    }
     if (!restore_) {
         List1.SetVisible(false);
         Command1[1].SetVisible(false);
@@ -75,7 +93,20 @@ void FrmUnitJob::Command1_Click(int index) {
         }
         return;
     }
-    if (!restore_ || job_) return;
+    if ((!restore_ && !compare_) || job_) return;
+    if (compare_) {
+        const int k = List1.ListIndex();
+        if (k < 0 || k >= kUserSlots) return;
+        if (!program_.presets.PresetUsed[static_cast<std::size_t>(k + kFixedPresets)]) {
+            program_.platform.dialogs.show(MessageBox{"Preset empty", Caption(), MessageButtons::Ok,
+                                                      MessageIcon::Critical, 0});
+            return;
+        }
+        List1.SetEnabled(false);
+        Command1[1].SetEnabled(false);
+        start(std::make_unique<SlotReadJob>(program_.link, k));
+        return;
+    }
     std::vector<int> which(kUserSlots);
     std::iota(which.begin(), which.end(), 0);
     if (index == 1) {

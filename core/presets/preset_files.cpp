@@ -74,34 +74,41 @@ void SaveSerialLog(Program& program) {
                program.trafficLog.text());
 }
 
-void LoadPresetFile(Program& program) {
+std::optional<PresetImage> OpenPresetFile(Program& program, std::string& title) {
     const std::string chosen = program.platform.fileDialogs.openFile(presetDialog(program));
-    if (chosen.empty()) return;
+    if (chosen.empty()) return std::nullopt;
     const fs::path path = PathFromUtf8(chosen);
     PresetImage bytes{};
     switch (LoadPresetImage(path, bytes)) {
         case LoadResult::Loaded:
-            break;
+            title = Utf8FromPath(path.filename());
+            return bytes;
         case LoadResult::NotFound:
             errorBox(program, " File not found. Try again.");
-            return;
+            break;
         case LoadResult::CannotRead:
             errorBox(program, " File cannot be read. Try again.");
-            return;
+            break;
         case LoadResult::TooShort:
             errorBox(program, " Not a preset file: it holds fewer than 161 bytes.");
-            return;
+            break;
     }
-    const EditHistory::Step step(program.history, "Load " + Utf8FromPath(path.filename()),
-                                 EditHistory::Kind::WholeImage);
-    program.channels.image = bytes;
+    return std::nullopt;
+}
+
+void LoadPresetFile(Program& program) {
+    std::string title;
+    const std::optional<PresetImage> bytes = OpenPresetFile(program, title);
+    if (!bytes) return;
+    const EditHistory::Step step(program.history, "Load " + title, EditHistory::Kind::WholeImage);
+    program.channels.image = *bytes;
     FrmEq& eq = program.frmEq;
     eq.SetMousePointer(MousePointer::ArrowHourglass);
     program.channelOps.ApplyImageToEditor();
     eq.SetMousePointer(MousePointer::Default);
     eq.Label7.SetCaption("Preset loaded from PC");
     eq.Label7.Refresh();
-    eq.Label8.SetCaption(Utf8FromPath(path.filename()));
+    eq.Label8.SetCaption(title);
     eq.Label8.Refresh();
 }
 

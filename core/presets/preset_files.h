@@ -1,6 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "core/model/preset_image.h"
 
 namespace vx470 {
 
@@ -9,6 +12,9 @@ class Program;
 // Preset files ("*.Fbk") on the PC: the 161 bytes of the working image, no header.
 void LoadPresetFile(Program& program);
 void SavePresetFile(Program& program);
+// Asks for a preset file and reads it; nothing when cancelled or refused (after the error
+// box). `title` gets the file's name without its folder.
+std::optional<PresetImage> OpenPresetFile(Program& program, std::string& title);
 // The serial log as a text file, saved the same careful way: a file is only ever replaced
 // whole, by the one the user chose.
 void SaveSerialLog(Program& program);

@@ -37,6 +37,18 @@ MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
         b.Click = [this, index] { Command1_Click(index); };
     }
     for (int unused : {4, 5, 6}) Command1[static_cast<std::size_t>(unused)].SetVisible(false);
+    static constexpr std::array<const char*, 3> compares = {
+        "Compare with file...", "Compare with preset...", "Clear comparison"};
+    static constexpr std::array<const char*, 3> compareNames = {
+        "mnuCompareFile", "mnuComparePreset", "mnuCompareClear"};
+    for (std::size_t i = 0; i < CompareMenu.size(); ++i) {
+        CompareMenu[i].Caption = compares[i];
+        CompareMenu[i].Name = compareNames[i];
+    }
+    CompareMenu[0].Click = [this] { CompareWithFile(); };
+    CompareMenu[1].Click = [this] { CompareWithPreset(); };
+    CompareMenu[2].Click = [this] { ClearComparison(); };
+    Label1.Name = "lblCompared";
     UnitMenu[0].Caption = "Back up unit...";
     UnitMenu[0].Name = "mnuBackup";
     UnitMenu[0].Click = [this] { BackUpUnit(); };
@@ -186,12 +198,13 @@ bool MDIFrmMain::unitFree(const char* title) {
     return false;
 }
 
-void MDIFrmMain::runJob(FrmUnitJob& form) {
+void MDIFrmMain::runJob(FrmUnitJob& form, bool tellDone) {
     form.Form_Load();
     program_.platform.host.showModal(form);
     const UnitJob* job = form.Job();
     if (job == nullptr) return;
     const bool done = job->state() == UnitJob::State::Done;
+    if (done && !tellDone) return;
     program_.platform.dialogs.show(
         MessageBox{job->message(), form.Caption(), MessageButtons::Ok,
                    done ? MessageIcon::Information : MessageIcon::Exclamation, 0});
@@ -235,6 +248,39 @@ void MDIFrmMain::RestoreUnit() {
         presets.PresetUsed[static_cast<std::size_t>(k + kFixedPresets)] = false;
         presets.PresetNames[static_cast<std::size_t>(k + kFixedPresets)] = kEmptyPresetName;
     }
+}
+
+void MDIFrmMain::compareWith(const PresetImage& image, const std::string& name) {
+    const std::array<ResponseGraph::Curve, kChannels> sums = ImageResponses(image);
+    program_.graph.Compare(&sums);
+    Label1.SetCaption("Compared with: " + name);
+}
+
+void MDIFrmMain::CompareWithFile() {
+    std::string title;
+    if (const std::optional<PresetImage> image = OpenPresetFile(program_, title))
+        compareWith(*image, title);
+}
+
+void MDIFrmMain::CompareWithPreset() {
+    if (!unitFree("Compare with preset")) return;
+    FrmUnitJob form(program_);
+    runJob(form, false);
+    const auto* read = dynamic_cast<const SlotReadJob*>(form.Job());
+    if (read == nullptr || read->state() != UnitJob::State::Done) return;
+    PresetImage image{};
+    std::copy(read->image().begin(), read->image().end(), image.begin());
+    const std::string& name =
+        program_.presets.PresetNames[static_cast<std::size_t>(read->slot() + kFixedPresets)];
+    const auto first = name.find_first_not_of(' '), last = name.find_last_not_of(' ');
+    compareWith(image,
+                SlotNumber(read->slot()) +
+                    (first == std::string::npos ? "" : " " + name.substr(first, last - first + 1)));
+}
+
+void MDIFrmMain::ClearComparison() {
+    program_.graph.Compare(nullptr);
+    Label1.SetCaption("");
 }
 
 void MDIFrmMain::Timer3_Timer() {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "core/controls/controls.h"
+#include "core/model/preset_image.h"
 
 namespace vx470 {
 
@@ -21,6 +23,11 @@ class MDIFrmMain : public Form {
 
     static constexpr std::array<int, 6> kToolbarButtons = {0, 1, 2, 3, 7, 8};
     std::array<Button, 9> Command1;
+    // Beside the "Unit" menu: 0 "Compare with file...", 1 "Compare with preset...", 2 "Clear
+    // comparison".
+    std::array<Button, 3> CompareMenu;
+    // "Compared with: 05 Vocal" while the graphs show another preset's curves; else empty.
+    Label Label1;
     // The "Unit" menu: 0 "Back up unit...", 1 "Restore...".
     std::array<Button, 2> UnitMenu;
     // The "Edit" menu: 0 undo, 1 redo; their captions name the edit.
@@ -36,6 +43,11 @@ class MDIFrmMain : public Form {
     // A copy of everything the unit stores into a new folder, and back.
     void BackUpUnit();
     void RestoreUnit();
+    // Another preset's curves under the live ones, read from a file or from one of the unit's
+    // stored presets (byte by byte: nothing that changes the unit is sent), and away again.
+    void CompareWithFile();
+    void CompareWithPreset();
+    void ClearComparison();
 
     void DumpDeviceMemory();
     void DemoSetup();
@@ -48,7 +60,9 @@ class MDIFrmMain : public Form {
     void copyChannels(const char* title, const char* text, bool leftToRight);
     // False, after saying why, when there is no unit or a search runs.
     bool unitFree(const char* title);
-    void runJob(FrmUnitJob& form);
+    // Shows the dialog, then the job's message; that a job is done only with `tellDone`.
+    void runJob(FrmUnitJob& form, bool tellDone = true);
+    void compareWith(const PresetImage& image, const std::string& name);
 
     Program& program_;
 };

@@ -201,7 +201,8 @@ def without_a_unit(desk):
                 check(panel(c, 0)[0] == 11 and row(c, 1, 11)[2] == 45, "no demo image")
                 c["Left notch 12 gain bar"].click(0.25)
                 wait(lambda: c["Left notch 12 gain bar"].value == 44, "the demo gain to step")
-                for button, title in [(BACKUP, "Back up unit"), (RESTORE, "Restore")]:
+                for button, title in [(BACKUP, "Back up unit"), (RESTORE, "Restore"),
+                                      ("Compare with preset...", "Compare with preset")]:
                     c[button].click()
                     ask(p, title, "There is no unit in demo mode.", "OK")
                 exit_asks(p)
@@ -746,6 +747,96 @@ def a_port_named_on_the_command_line_is_used_and_not_remembered(desk):
         check(p.frames[0] == frame(0), f"the first frame is {p.frames[0]}")
         exits(p)
         check(content(p.file("init.cfg")) == b"", "init.cfg changed")
+
+
+# ---- the curves while a preset goes out, and compared, over a line paced at 4800 baud ------
+scenario = group("compare", ("--paced",))
+COMPARED = (230, 120, 0), (0, 150, 60)  # each channel's second colour
+SCREEN_WIDTH = 1280
+
+
+def places(c):
+    """Where the graphs are on the screen, found before the program gets busy (a program that
+    waits on the line answers no one on the accessibility bus)."""
+    return [c[f"{side} response curve"].extents() for side in SIDES]
+
+
+def graphs(where):
+    """The screen's pixels over each graph, from one screenshot, as bytes of RGB rows."""
+    shot = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"],
+                          check=True, capture_output=True).stdout
+    return [b"".join(shot[3 * (SCREEN_WIDTH * r + x):3 * (SCREEN_WIDTH * r + x + w)]
+                     for r in range(y, y + h)) for x, y, w, h in where]
+
+
+def compared_pixels(c):
+    """How many pixels of each graph show in its channel's second colour."""
+    crops = graphs(places(c))
+    return [sum(crops[ch][i:i + 3] == bytes(COMPARED[ch]) for i in range(0, len(crops[ch]), 3))
+            for ch in (0, 1)]
+
+
+def open_file(p, button, title, path, then=None):
+    p.main().find(button, "push button").click()
+    replace_text(p.window("dialog", title).find("File name:", "text"), path)
+    key("Return")
+    then and then()
+    p.gone(title)
+
+
+def status(p):
+    return "".join(w.name for w in p.main().find(None, "status bar").all("label"))
+
+
+@scenario
+def the_curves_follow_a_load_frame_by_frame(p, c):
+    """Screenshots taken while a preset file's frames go out show each graph between the curve it
+    had and the one it ends with, in at least two states of its own."""
+    image, path = crafted_image(), p.file("crafted.Fbk")
+    with open(path, "wb") as f:
+        f.write(image)
+    where, n, shots = places(c), len(p.frames), []
+    before = graphs(where)
+
+    def shoot():
+        while len(p.frames) - n < len(applies(image)):
+            shots.append(graphs(where))
+    open_file(p, *OPS["Load"], path, shoot)
+    check(p.sent(n, len(applies(image))) == applies(image), "the load sent other frames")
+    after = graphs(where)
+    between = [{s[ch] for s in shots} - {before[ch], after[ch]} for ch in (0, 1)]
+    check(all(len(b) >= 2 for b in between), f"{len(shots)} screenshots while the frames went out"
+          f" show {[len(b) for b in between]} states between the curves before and after")
+
+
+@scenario
+def a_file_compared_shows_under_the_curves_and_nothing_is_sent(p, c):
+    image = bytearray(crafted_image())
+    for o in (28 + 44, 80 + 28 + 44):  # notch 12 of each channel: -45 dB at 2 kHz
+        image[o:o + 3] = bytes([0, 486 >> 8, 486 & 255])
+    with open(p.file("other.Fbk"), "wb") as f:
+        f.write(image)
+    does(p, lambda: open_file(p, "Compare with file...", "Open", p.file("other.Fbk")), [],
+         "comparing with a file")
+    wait(lambda: status(p) == "Compared with: other.Fbk", "the name of the comparison")
+    shown = wait(lambda: all(compared_pixels(c)) and compared_pixels(c), "the compared curves")
+    check(min(shown) > 50, f"the compared curves show {shown} pixels")
+    does(p, lambda: p.main().find("Clear comparison", "push button").click(), [], "clearing")
+    wait(lambda: compared_pixels(c) == [0, 0] and status(p) == "",
+         f"the comparison to go: {compared_pixels(c)} {status(p)!r}")
+
+
+@scenario
+def a_stored_preset_compared_is_read_byte_by_byte(p, c):
+    def compare():
+        p.main().find("Compare with preset...", "push button").click()
+        dialog = p.window("dialog", "Compare with preset")
+        dialog.find("09", "table cell").click()
+        dialog.answer("Compare")
+        p.gone("Compare with preset")
+    does(p, compare, reads(52, 1) + reads(288 + 160 * 4, 160), "comparing with preset 09")
+    wait(lambda: status(p) == "Compared with: 09 Stage 09", "the name of the comparison")
+    wait(lambda: any(compared_pixels(c)), "the compared curves")
 
 
 # ---- running ------------------------------------------------------------------------------

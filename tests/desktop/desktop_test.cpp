@@ -272,6 +272,35 @@ TEST_F(MainWindowTest, BothChannelsFitAMaximisedWindowOnA1280By800Screen) {
     }
 }
 
+// While a load's frames go out, a graph is painted as soon as its curve changed: during the
+// frame after each of its notches, and at no other time.
+TEST_F(MainWindowTest, TheCurvesFollowALoadFrameByFrame) {
+    struct PaintWatch final : QObject {
+        std::function<void()> painted;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) painted();
+            return false;
+        }
+    };
+    QTest::qWait(0);
+    std::array<std::vector<std::size_t>, kChannels> paints;
+    std::array<PaintWatch, kChannels> watch;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        watch[ch].painted = [&, ch] { paints[ch].push_back(p.port.writes.size()); };
+        graph(ch)->installEventFilter(&watch[ch]);
+    }
+    PresetImage other = program.channels.image;
+    for (int n = 0; n < kNotches; ++n) other[NotchOffset[n]] = static_cast<std::uint8_t>(n);
+    gate.enter(nullptr, [&] {
+        program.channels.image = other;
+        program.channelOps.ApplyImageToEditor();
+    });
+    QTest::qWait(0);
+    std::array<std::vector<std::size_t>, kChannels> expected;
+    for (std::size_t n = 0; n < kNotches; ++n) expected[n / 12].push_back(n + 2);
+    EXPECT_EQ(paints, expected);
+}
+
 // Both dialogs show every row number, name and button whole (also at 125 and 150 %).
 TEST_F(PresetDialogTest, BothDialogsShowEverythingWhole) {
     FrmRead read(program);

@@ -137,6 +137,7 @@ void FakeHost::showModal(FrmStore& form) {
 }
 
 void FakeHost::showModal(FrmUnitJob& form) {
+    if (onUnitJob) onUnitJob(form);
     while (form.Running()) form.Timer_Tick();
     if (!form.Unloaded()) form.Command1_Click(0);
 }

@@ -135,6 +135,7 @@ class FakeHost final : public Host {
     // Act on a modal dialog while it is "open"; unless they unload it, it is cancelled.
     std::function<void(FrmRead&)> onRead;
     std::function<void(FrmStore&)> onStore;
+    std::function<void(FrmUnitJob&)> onUnitJob;  // before the job runs
 
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
@@ -146,7 +147,8 @@ class FakeHost final : public Host {
     }
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
-    // A backup runs to its end as the window's timer would run it; a restore is cancelled.
+    // A job runs to its end as the window's timer would run it; a restore or a comparison that
+    // onUnitJob does not start is cancelled.
     void showModal(FrmUnitJob& form) override;
 };
 

@@ -7,6 +7,7 @@
 
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
+#include "core/presets/frm_unit_job.h"
 #include "core/program_end.h"
 #include "core/text/utf8.h"
 #include "core/text/windows1252.h"
@@ -57,8 +58,9 @@ TEST(Startup, FilesAreTheUsersUnlessAFolderHoldsItsOwnInitCfg) {
         s.unit.attach(s.p.port);
         s.start();
         s.click(0);
-        const fs::path home = holder == Holder::None ? config
-                              : holder == Holder::Start ? s.dir.path() : exe;
+        const fs::path home = holder == Holder::None    ? config
+                              : holder == Holder::Start ? s.dir.path()
+                                                        : exe;
         const fs::path presets = holder == Holder::None ? data / "Preset" : home;
         EXPECT_EQ(readFile(home / "init.cfg"), (Bytes{1, 0}));
         EXPECT_EQ(s.p.fileDialogs.requests.at(0).initialFolder, presets.string());
@@ -190,6 +192,75 @@ TEST_F(Presets, NamesHoldOnlyWhatTheUnitCanStoreAndShowAsStoredOrRead) {
     p.host.onRead = [](FrmRead& f) { f.List1.UserDoubleClick(0); };
     click(3);
     EXPECT_EQ(eq().Label8.Caption(), "1: Preset01");
+}
+
+// Another preset's curve shows under the live one, in the channel's second colour, where the
+// two differ; nothing goes to the unit, and once cleared the canvases are as they were. A
+// stored preset is read byte by byte; a file the editor would refuse is refused the same way.
+TEST(Comparison, DrawsUnderTheLiveCurveSendsNothingAndClearsToWhatWasThere) {
+    test::Starting s;
+    s.unit.usePreset(9, "Stage 09");
+    std::copy(DefaultImage.begin(), DefaultImage.end(), s.unit.memory.begin() + 288 + 160 * 4);
+    s.unit.memory[288 + 160 * 4 + 32] = 0;  // its Left notch 2 at -45 dB
+    s.unit.attach(s.p.port);
+    s.start();
+    const ResponseGraph& graph = s.program.graph;
+    const auto bits = [&](int ch) {
+        const std::uint32_t* b = graph.Picture1(ch).Bits();
+        return std::vector<std::uint32_t>(b, b + Canvas::Width * Canvas::Height);
+    };
+    const auto count = [&](int ch, Canvas::Rgb c) {
+        int n = 0;
+        for (int y = 0; y < Canvas::Height; ++y)
+            for (int x = 0; x < Canvas::Width; ++x) n += graph.Picture1(ch).Pixel(x, y) == c;
+        return n;
+    };
+    const std::array before{bits(0), bits(1)};
+    PresetImage other = s.program.channels.image;
+    other[NotchOffset[13]] = 20;  // Right notch 2 at -25 dB
+    test::writeFile(s.file("other.Fbk"), test::Bytes(other.begin(), other.end()));
+    test::writeFile(s.file("short.Fbk"), test::Bytes(100));
+    MDIFrmMain& main = s.program.mainWindow;
+    struct Case {
+        const char* file;  // nullptr: stored preset 09
+        const char* box;
+        const char* label;
+        bool left, right;  // where the compared curve shows
+    };
+    for (const Case& c :
+         {Case{"other.Fbk", nullptr, "Compared with: other.Fbk", false, true},
+          {"short.Fbk", " Error:  Not a preset file: it holds fewer than 161 bytes.",
+           "Compared with: other.Fbk", false, true},
+          {nullptr, nullptr, "Compared with: 09 Stage 09", true, false}}) {
+        SCOPED_TRACE(c.file ? c.file : "09");
+        s.p.port.writes.clear();
+        s.p.dialogs.shown.clear();
+        if (c.file) {
+            s.p.fileDialogs.paths = {s.file(c.file).string()};
+            main.CompareMenu[0].UserClick();
+        } else {
+            s.p.host.onUnitJob = [](FrmUnitJob& f) { f.List1.UserDoubleClick(4); };
+            main.CompareMenu[1].UserClick();
+        }
+        EXPECT_EQ(s.boxes(), c.box ? Texts{c.box} : Texts{});
+        for (const auto& w : s.p.port.writes) ASSERT_EQ(w.bytes[2], 16);
+        EXPECT_EQ(s.p.port.writes.size(), c.file ? 0u : 161u);
+        EXPECT_EQ(main.Label1.Caption(), c.label);
+        EXPECT_EQ(
+            std::pair(count(0, graph.CompareColor[0]) > 0, count(1, graph.CompareColor[1]) > 0),
+            std::pair(c.left, c.right));
+        for (int ch : {0, 1}) {  // the live curve keeps every pixel
+            const auto was = before[static_cast<std::size_t>(ch)], now = bits(ch);
+            for (std::size_t i = 0; i < was.size(); ++i) {
+                if (was[i] == 0xFFFF0000u || was[i] == 0xFF0000FFu) {
+                    ASSERT_EQ(now[i], was[i]) << ch;
+                }
+            }
+        }
+    }
+    main.CompareMenu[2].UserClick();
+    EXPECT_EQ(std::tuple(bits(0), bits(1), main.Label1.Caption()),
+              std::tuple(before[0], before[1], ""));
 }
 
 TEST(Text, Windows1252AndUtf8) {
