@@ -183,7 +183,7 @@ class Parser {
             if (!key || !take(':')) return std::nullopt;
             std::optional<Json> v = value(depth + 1);
             if (!v) return std::nullopt;
-            members.emplace_back(std::move(*key), std::move(*v));
+            members.push_back({std::move(*key), std::move(*v)});
         } while (take(','));
         if (!take('}')) return std::nullopt;
         return Json{std::move(members)};
