@@ -1,6 +1,7 @@
 #include "desktop/canvas_view.h"
 
 #include "core/graph/readout.h"
+#include "desktop/curve_painter.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -38,11 +39,21 @@ QImage CanvasView::Image() const {
 }
 
 void CanvasView::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    paintGraph(painter, event->rect());
+    painted_ = canvas().Revision();
+}
+
+void CanvasView::paintGraph(QPainter& painter, const QRect& dirty) const {
+    // At 1:1 the screen shows the canvas's own pixels; on a scaled screen the same graph is
+    // drawn again at the screen's resolution rather than the pixels enlarged.
+    if (painter.device()->devicePixelRatioF() != 1.0) {
+        PaintGraph(painter, graph_, channel_, rect());
+        return;
+    }
     const QImage pixels(reinterpret_cast<const uchar*>(canvas().Bits()), Canvas::Width,
                         Canvas::Height, Canvas::Width * 4, QImage::Format_RGB32);
-    QPainter painter(this);
-    painter.drawImage(event->rect(), pixels, event->rect());
-    painted_ = canvas().Revision();
+    painter.drawImage(dirty, pixels, dirty);
 }
 
 }  // namespace vx470::desktop

@@ -33,6 +33,8 @@ class CanvasView final : public QWidget {
     void leaveEvent(QEvent* event) override;
 
   private:
+    // The graph as the screen should show it, over the part `dirty` (at least) of the view.
+    void paintGraph(QPainter& painter, const QRect& dirty) const;
     const Canvas& canvas() const { return graph_.Picture1(channel_); }
 
     const ResponseGraph& graph_;

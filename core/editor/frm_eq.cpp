@@ -507,6 +507,7 @@ void FrmEq::LockCursor(bool FlagLock) {
         program_.mainWindow.Command1[at(i)].SetEnabled(enabled);
     }
     for (Button& b : program_.mainWindow.UnitMenu) b.SetEnabled(enabled);
+    program_.mainWindow.ExportButton.SetEnabled(enabled);
 }
 
 void FrmEq::ShowPresetName() {

@@ -43,6 +43,9 @@ MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
     UnitMenu[1].Caption = "Restore...";
     UnitMenu[1].Name = "mnuRestore";
     UnitMenu[1].Click = [this] { RestoreUnit(); };
+    ExportButton.Caption = "Export curves...";
+    ExportButton.Name = "mnuExport";
+    ExportButton.Click = [this] { ExportCurves(program_, DrawExport); };
     QueryUnload = [this] { return MDIForm_QueryUnload(); };
     SetVisible(false);
 }

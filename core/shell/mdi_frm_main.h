@@ -3,6 +3,7 @@
 #include <array>
 
 #include "core/controls/controls.h"
+#include "core/presets/preset_files.h"
 
 namespace vx470 {
 
@@ -23,6 +24,10 @@ class MDIFrmMain : public Form {
     std::array<Button, 9> Command1;
     // The "Unit" menu: 0 "Back up unit...", 1 "Restore...".
     std::array<Button, 2> UnitMenu;
+    // "Export curves...": both curves and every setting into a picture or document file,
+    // drawn by DrawExport (the window system's).
+    Button ExportButton;
+    DrawSheet DrawExport;
 
     // The start-up sequence; ends with the program idle, waiting for the user.
     void MDIForm_Load();
