@@ -4,6 +4,7 @@
 #include "desktop/curve_painter.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
@@ -47,7 +48,10 @@ void CanvasView::paintEvent(QPaintEvent* event) {
 void CanvasView::paintGraph(QPainter& painter, const QRect& dirty) const {
     // At 1:1 the screen shows the canvas's own pixels; on a scaled screen the same graph is
     // drawn again at the screen's resolution rather than the pixels enlarged.
-    if (painter.device()->devicePixelRatioF() != 1.0) {
+    // The engine's device is where the pixels go (a backing store, an image being rendered to).
+    const QPaintDevice* target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (target != nullptr && target->devicePixelRatioF() != 1.0) {
         PaintGraph(painter, graph_, channel_, rect());
         return;
     }

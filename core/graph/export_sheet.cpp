@@ -30,8 +30,8 @@ ExportSheet MakeExportSheet(const ChannelModel& model, std::string_view presetNa
     std::strftime(date, sizeof date, "%Y-%m-%d %H:%M", &when);
     sheet.date = std::string("Exported ") + date;
     sheet.notches.columns = {"Channel", "Notch", "Kind", "Frequency (Hz)", "Gain (dB)", "Q"};
-    sheet.automatic.columns = {"Channel",     "Automatic notches", "Automatic Q", "Attenuation",
-                               "Sensitivity", "Release",           "Search mode"};
+    sheet.automatic.columns = {"Channel",     "Auto notches", "Auto Q",     "Attenuation",
+                               "Sensitivity", "Release",      "Search mode"};
     for (int ch = 0; ch < kChannels; ++ch) {
         const auto c = static_cast<std::size_t>(ch);
         const std::string channel = ch == 0 ? "Left" : "Right";

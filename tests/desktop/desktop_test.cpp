@@ -3,6 +3,7 @@
 #include <QtWidgets>
 
 #include "core/graph/scale.h"
+#include "core/link/converters.h"
 #include "desktop/bindings.h"
 #include "desktop/canvas_view.h"
 #include "desktop/editor_window.h"
@@ -270,6 +271,74 @@ TEST_F(MainWindowTest, BothChannelsFitAMaximisedWindowOnA1280By800Screen) {
             EXPECT_GT(g.left(), canvas.right());
         }
     }
+}
+
+// A graph drawn on a 200 % screen is drawn there, not enlarged: some 2 x 2 block of device
+// pixels on the curve is not of one colour, and the curve passes through the notch's depth at
+// its column. At 100 % the view shows the canvas pixel for pixel.
+TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
+    const auto rendered = [&](qreal dpr) {
+        QImage image(QSize(Canvas::Width, Canvas::Height) * dpr, QImage::Format_RGB32);
+        image.setDevicePixelRatio(dpr);
+        graph(0)->render(&image);
+        return image;
+    };
+    EXPECT_EQ(rendered(1), graph(0)->Image());
+    const QImage image = rendered(2);
+    const QRgb red = qRgb(255, 0, 0);
+    bool fine = false;
+    for (int y = 0; y + 1 < image.height(); y += 2) {
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb a = image.pixel(x, y);
+            fine |= qRed(a) > qBlue(a) + 60 &&
+                    (a != image.pixel(x + 1, y) || a != image.pixel(x, y + 1));
+        }
+    }
+    EXPECT_TRUE(fine);
+    const double f = program.channels.model.NotchFrequency[4];
+    const int column = static_cast<int>(2 * (FrequencyColumn(f) + 0.5));
+    int deepest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        if (image.pixel(column, y) == red || qGreen(image.pixel(column, y)) < 100) deepest = y;
+    EXPECT_NEAR(
+        deepest / 2.0,
+        DbRow(program.graph.ChannelResponse(0)[static_cast<std::size_t>(FrequencyToIndex(f))]),
+        1.5);
+    // The grid is the canvas's: the 1 kHz line, two device pixels wide, above the curve.
+    const int kHz = static_cast<int>(std::nearbyint(FrequencyColumn(1000)));
+    EXPECT_EQ(image.pixel(2 * kHz + 1, 10), qRgb(200, 200, 200));
+}
+
+// An export writes a PNG, an SVG and a PDF of the curves with the preset's name and the notch
+// rows; a name of another kind writes nothing and says so.
+TEST_F(MainWindowTest, ExportCurvesWritesAPictureADrawingAndADocument) {
+    const test::TempDir dir;
+    program.presets.ShownPresetName = "07: Hall B";
+    for (const char* name : {"c.png", "c.svg", "c.pdf", "c.txt"}) {
+        p.fileDialogs.paths.push_back((dir.path() / name).string());
+        program.mainWindow.ExportButton.UserClick();
+    }
+    const auto bytes = [&](const char* name) {
+        const test::Bytes b = test::readFile(dir.path() / name);
+        return QByteArray(reinterpret_cast<const char*>(b.data()),
+                          static_cast<qsizetype>(b.size()));
+    };
+    QImage png;
+    EXPECT_TRUE(png.loadFromData(bytes("c.png"), "PNG"));
+    EXPECT_EQ(png.size(), QSize(1440, 2120));
+    const QByteArray svg = bytes("c.svg");
+    EXPECT_TRUE(svg.contains("<svg") && svg.contains(": 07: Hall B</text>") &&
+                svg.contains(">-15</text>"));
+    const QByteArray pdf = bytes("c.pdf");
+    EXPECT_TRUE(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF")) << pdf.left(20).data();
+    // Its page's text is compressed glyph codes; its title (UTF-16) names the preset.
+    const QString name = QStringLiteral("07: Hall B");
+    QByteArray utf16;
+    for (const QChar c : name) utf16.append('\0').append(static_cast<char>(c.unicode()));
+    EXPECT_TRUE(pdf.contains(utf16));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.txt"));
+    ASSERT_EQ(p.dialogs.shown.size(), 1u);
+    EXPECT_EQ(p.dialogs.shown[0].text, " File not saved: the name must end in .png, .svg or .pdf.");
 }
 
 // Both dialogs show every row number, name and button whole (also at 125 and 150 %).
