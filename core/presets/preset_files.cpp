@@ -92,7 +92,7 @@ void ExportCurves(Program& program, const DrawSheet& draw) {
         std::tm local{};
         if (const std::tm* t = std::localtime(&now)) local = *t;
         const ExportSheet sheet =
-            MakeExportSheet(program.channels.model, program.presets.ShownPresetName, local);
+            MakeExportSheet(program.channels.model, program.frmEq.Label8.Caption(), local);
         std::optional<std::string> bytes = draw ? draw(sheet, *format) : std::nullopt;
         if (!bytes) errorBox(program, " File not saved: the curves could not be drawn.");
         return bytes;

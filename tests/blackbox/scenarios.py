@@ -746,6 +746,93 @@ def a_port_named_on_the_command_line_is_used_and_not_remembered(desk):
         check(content(p.file("init.cfg")) == b"", "init.cfg changed")
 
 
+# ---- the graph on a scaled screen, its export and its idle cost ---------------------------
+scenario = group("crisp")
+
+
+def screen(x, y, w, h):
+    """The screen's pixels in a rectangle as rows of (r, g, b), read from ImageMagick's PPM."""
+    data = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8",
+                           "ppm:-"],
+                          check=True, capture_output=True).stdout
+    width, height = map(int, data.split(maxsplit=3)[1:3])
+    pixels = data[len(data) - 3 * width * height:]
+    return [[tuple(pixels[3 * (j * width + i):3 * (j * width + i) + 3]) for i in range(width)]
+            for j in range(height)]
+
+
+@scenario
+def at_twice_the_scale_the_curve_is_drawn_at_the_screens_resolution(desk):
+    """At QT_SCALE_FACTOR=2 the Left curve is on the screen, twice its size, and drawn there:
+    however the screen's pixels are paired, some pair of the curve's differs, which a canvas
+    enlarged twice could not give."""
+    with program(desk, ["--presets", "5,9"], env={"QT_SCALE_FACTOR": "2"}) as p:
+        ask(p, "Warning", "Minimum display resolution is 800x600", by_key="Return")  # 640 x 512
+        p.main()
+        p.sent(count=START)
+        # The accessibility bus tells positions in the scaled pixels: twice as many on screen.
+        x, y, w, h = (2 * v for v in p.controls()["Left response curve"].extents())
+        check((w, h) == (1152, 384), f"the Left graph is {w} x {h} pixels on the screen")
+        time.sleep(1)
+        shot = screen(x, y, w, h)
+        red = lambda px: px[0] > px[2] + 60 and px[0] > px[1] + 60
+        curve = [(i, j) for j in range(len(shot) - 1) for i in range(len(shot[j]) - 1)
+                 if red(shot[j][i])]
+        check(len(curve) > w, f"{len(curve)} red pixels in the Left graph")
+        uniform = lambda i, j: len({shot[j][i], shot[j][i + 1], shot[j + 1][i],
+                                    shot[j + 1][i + 1]}) == 1
+        for ox, oy in ((0, 0), (0, 1), (1, 0), (1, 1)):
+            check(any(not uniform(i, j) for i, j in curve if (i - ox) % 2 == (j - oy) % 2 == 0),
+                  f"the curve is in 2 x 2 blocks from ({ox}, {oy}): an enlarged bitmap")
+
+
+@scenario
+def export_curves_by_the_button_and_the_file_dialog(desk):
+    """After a preset file loads, "Export curves..." writes a PNG, an SVG and a PDF by the names
+    typed in the dialog, sends nothing, and the SVG holds the file's name and a notch's row."""
+    with unit(desk) as p:
+        image = crafted_image()
+        os.mkdir(p.file("Preset"))
+        with open(p.file("Preset/crafted.Fbk"), "wb") as f:
+            f.write(image)
+        replace_text(toolbar(p, *OPS["Load"]).find("File name:", "text"), "crafted.Fbk")
+        does(p, lambda: key("Return"), applies(image), "the load")
+        c = p.controls()
+        freq, gain = c["Left notch 5 frequency"].text, row(c, 0, 4)[2] - 45
+
+        def run(name, signature):
+            def take():
+                box = toolbar(p, "Export curves...", "Save As")
+                replace_text(box.find("File name:", "text"), p.file("Preset/" + name))
+                key("Return")
+                p.gone("Save As")
+            does(p, take, [], f"exporting {name}")
+            check(not p.tops("alert"), f"{name}: {list(p.tops('alert'))}")
+            data = content(p.file("Preset/" + name)) or b""
+            check(data.startswith(signature), f"{name} begins {data[:16]!r}")
+            if name.endswith(".svg"):
+                for text in ("crafted.Fbk</text>", f">{freq}</text>", f">{gain}</text>"):
+                    check(text.encode() in data, f"{name} has no {text!r}")
+        each(p, [("sheet.png", b"\x89PNG\r\n"), ("sheet.svg", b"<?xml"),
+                 ("sheet.pdf", b"%PDF-")], run)
+
+
+@scenario
+def a_still_pointer_over_a_graph_costs_no_processor(desk):
+    """With the pointer resting over a graph (the readout showing), 5 s cost under 0.05 s."""
+    with unit(desk) as p:
+        x, y, w, h = p.controls()["Left response curve"].extents()
+        xdo("mousemove", x + w // 3, y + h // 2)
+        bar = p.main().find(None, "status bar")
+        wait(lambda: any("nearest notch" in w.name for w in bar.all("label")), "the readout")
+        time.sleep(1)
+        before = p.cpu()
+        time.sleep(5)
+        used = p.cpu() - before
+        print(f"  processor over a graph, pointer still: {used:.2f} s in 5 s", flush=True)
+        check(used < 0.05, f"the program used {used:.2f} s of processor in 5 s")
+
+
 # ---- running ------------------------------------------------------------------------------
 
 def for_anyone(path):

@@ -313,7 +313,7 @@ TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
 // rows; a name of another kind writes nothing and says so.
 TEST_F(MainWindowTest, ExportCurvesWritesAPictureADrawingAndADocument) {
     const test::TempDir dir;
-    program.presets.ShownPresetName = "07: Hall B";
+    eq().Label8.SetCaption("07: Hall B");
     for (const char* name : {"c.png", "c.svg", "c.pdf", "c.txt"}) {
         p.fileDialogs.paths.push_back((dir.path() / name).string());
         program.mainWindow.ExportButton.UserClick();
