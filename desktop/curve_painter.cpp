@@ -3,6 +3,7 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/graph/canvas.h"
 #include "core/graph/scale.h"
@@ -55,18 +56,17 @@ void PaintCurve(QPainter& painter, const ResponseGraph& graph, int ch, const QRe
             QPointF(std::clamp(decades[i] * graph.PixelsPerDecade, -kLimit, kLimit) + 0.5,
                     std::clamp(DbRow(level), -kLimit, kLimit) + 0.5);
     }
-    // The line as the outline of a band one canvas pixel wide around it, filled: a pen that
-    // wide at twice the scale takes Qt's general stroker, several times slower.
+    // The line as bands one canvas pixel wide around it, filled: a pen that wide at a scale
+    // takes Qt's general stroker, and one band of the whole curve its slow general polygon
+    // fill; pieces of 16 points fill several times faster, and their seams do not show.
     const qsizetype n = points.size();
-    QPolygonF band(2 * n);
+    std::vector<QPointF> half(static_cast<std::size_t>(n));
     for (qsizetype i = 0; i < n; ++i) {
         const QPointF along =
             points[std::min(i + 1, n - 1)] - points[std::max<qsizetype>(i - 1, 0)];
         const double length = std::hypot(along.x(), along.y());
-        const QPointF half =
+        half[static_cast<std::size_t>(i)] =
             length > 0 ? QPointF(-along.y(), along.x()) * (0.5 / length) : QPointF(0, 0.5);
-        band[i] = points[i] + half;
-        band[2 * n - 1 - i] = points[i] - half;
     }
     painter.save();
     mapCanvas(painter, area);
@@ -74,7 +74,17 @@ void PaintCurve(QPainter& painter, const ResponseGraph& graph, int ch, const QRe
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(color(ResponseGraph::CurveColor[static_cast<std::size_t>(ch)]));
-    painter.drawPolygon(band, Qt::WindingFill);
+    constexpr qsizetype kPiece = 16;
+    QPolygonF band;
+    for (qsizetype first = 0; first < n - 1; first += kPiece) {
+        const qsizetype last = std::min(first + kPiece, n - 1);
+        band.clear();
+        for (qsizetype i = first; i <= last; ++i)
+            band.append(points[i] + half[static_cast<std::size_t>(i)]);
+        for (qsizetype i = last; i >= first; --i)
+            band.append(points[i] - half[static_cast<std::size_t>(i)]);
+        painter.drawPolygon(band, Qt::WindingFill);
+    }
     painter.restore();
 }
 
