@@ -11,6 +11,7 @@ import sys
 import tempfile
 import time
 import traceback
+from xml.etree import ElementTree
 
 from harness import Failure, check, desktop, frame, key, program, wait, xdo
 
@@ -789,7 +790,8 @@ def at_twice_the_scale_the_curve_is_drawn_at_the_screens_resolution(desk):
 @scenario
 def export_curves_by_the_button_and_the_file_dialog(desk):
     """After a preset file loads, "Export curves..." writes a PNG, an SVG and a PDF by the names
-    typed in the dialog, sends nothing, and the SVG holds the file's name and a notch's row."""
+    typed in the dialog, sends nothing, and each reads back holding the preset's name (and the
+    SVG a notch's values)."""
     with unit(desk) as p:
         image = crafted_image()
         os.mkdir(p.file("Preset"))
@@ -808,11 +810,20 @@ def export_curves_by_the_button_and_the_file_dialog(desk):
                 p.gone("Save As")
             does(p, take, [], f"exporting {name}")
             check(not p.tops("alert"), f"{name}: {list(p.tops('alert'))}")
-            data = content(p.file("Preset/" + name)) or b""
+            path = p.file("Preset/" + name)
+            data = content(path) or b""
             check(data.startswith(signature), f"{name} begins {data[:16]!r}")
-            if name.endswith(".svg"):
-                for text in ("crafted.Fbk</text>", f">{freq}</text>", f">{gain}</text>"):
-                    check(text.encode() in data, f"{name} has no {text!r}")
+            if name.endswith(".png"):  # read whole by ImageMagick
+                size = subprocess.run(["identify", "-format", "%wx%h", path], text=True,
+                                      capture_output=True).stdout
+                check(size == "1440x2120", f"{name} reads as {size!r}")
+            if name.endswith(".svg"):  # well-formed, with the texts as text
+                texts = {t.text for t in ElementTree.fromstring(data).iter(
+                    "{http://www.w3.org/2000/svg}text")}
+                want = {"Preset: crafted.Fbk", freq, str(gain)}
+                check(want <= texts, f"{name} lacks {want - texts}")
+            if name.endswith(".pdf"):  # its page's text is compressed glyphs; its title is not
+                check("crafted.Fbk".encode("utf-16-be") in data, f"{name} has no preset name")
         each(p, [("sheet.png", b"\x89PNG\r\n"), ("sheet.svg", b"<?xml"),
                  ("sheet.pdf", b"%PDF-")], run)
 

@@ -309,38 +309,6 @@ TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
     EXPECT_EQ(image.pixel(2 * kHz + 1, 10), qRgb(200, 200, 200));
 }
 
-// An export writes a PNG, an SVG and a PDF of the curves with the preset's name and the notch
-// rows; a name of another kind writes nothing and says so.
-TEST_F(MainWindowTest, ExportCurvesWritesAPictureADrawingAndADocument) {
-    const test::TempDir dir;
-    eq().Label8.SetCaption("07: Hall B");
-    for (const char* name : {"c.png", "c.svg", "c.pdf", "c.txt"}) {
-        p.fileDialogs.paths.push_back((dir.path() / name).string());
-        program.mainWindow.ExportButton.UserClick();
-    }
-    const auto bytes = [&](const char* name) {
-        const test::Bytes b = test::readFile(dir.path() / name);
-        return QByteArray(reinterpret_cast<const char*>(b.data()),
-                          static_cast<qsizetype>(b.size()));
-    };
-    QImage png;
-    EXPECT_TRUE(png.loadFromData(bytes("c.png"), "PNG"));
-    EXPECT_EQ(png.size(), QSize(1440, 2120));
-    const QByteArray svg = bytes("c.svg");
-    EXPECT_TRUE(svg.contains("<svg") && svg.contains(": 07: Hall B</text>") &&
-                svg.contains(">-15</text>"));
-    const QByteArray pdf = bytes("c.pdf");
-    EXPECT_TRUE(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF")) << pdf.left(20).data();
-    // Its page's text is compressed glyph codes; its title (UTF-16) names the preset.
-    const QString name = QStringLiteral("07: Hall B");
-    QByteArray utf16;
-    for (const QChar c : name) utf16.append('\0').append(static_cast<char>(c.unicode()));
-    EXPECT_TRUE(pdf.contains(utf16));
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "c.txt"));
-    ASSERT_EQ(p.dialogs.shown.size(), 1u);
-    EXPECT_EQ(p.dialogs.shown[0].text, " File not saved: the name must end in .png, .svg or .pdf.");
-}
-
 // Both dialogs show every row number, name and button whole (also at 125 and 150 %).
 TEST_F(PresetDialogTest, BothDialogsShowEverythingWhole) {
     FrmRead read(program);

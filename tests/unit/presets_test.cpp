@@ -243,17 +243,22 @@ TEST(ExportSheet, RowsInTheEditorsWordsAndTheKindOfFileByItsName) {
     }
 }
 
-// A sheet that could not be drawn is not a file: the user is told and nothing is left.
+// A sheet that could not be drawn, or a name of no kind of sheet, is not a file: the user is
+// told and nothing is left. (The files drawn: blackbox_crisp.)
 TEST_F(Presets, AnExportThatCannotBeDrawnWritesNothingAndSaysSo) {
     std::optional<std::string> drawn;
     const DrawSheet draw = [&](const ExportSheet&, SheetFormat) { return drawn; };
-    p.fileDialogs.paths = {Utf8FromPath(file("a.svg")), Utf8FromPath(file("b.pdf"))};
-    ExportCurves(program, draw);
-    drawn = "%PDF-";
-    ExportCurves(program, draw);
-    EXPECT_EQ(boxes(), Texts{" Error:  File not saved: the curves could not be drawn."});
-    EXPECT_EQ(std::tuple(fs::exists(file("a.svg")), readFile(file("b.pdf"))),
-              std::tuple(false, Bytes{'%', 'P', 'D', 'F', '-'}));
+    for (const char* name : {"a.svg", "b.pdf", "c.txt"}) {
+        p.fileDialogs.paths = {Utf8FromPath(file(name))};
+        ExportCurves(program, draw);
+        drawn = "%PDF-";
+    }
+    EXPECT_EQ(boxes(),
+              (Texts{" Error:  File not saved: the curves could not be drawn.",
+                     " Error:  File not saved: the name must end in .png, .svg or .pdf."}));
+    EXPECT_EQ(
+        std::tuple(fs::exists(file("a.svg")), readFile(file("b.pdf")), fs::exists(file("c.txt"))),
+        std::tuple(false, Bytes{'%', 'P', 'D', 'F', '-'}, false));
     EXPECT_EQ(p.fileDialogs.requests.back().filter, kSheetFilter);
 }
 
