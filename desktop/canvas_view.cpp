@@ -47,8 +47,8 @@ void CanvasView::paintEvent(QPaintEvent* event) {
 
 void CanvasView::paintGraph(QPainter& painter, const QRect& dirty) const {
     // At 1:1 the screen shows the canvas's own pixels; on a scaled screen the same graph is
-    // drawn again at the screen's resolution rather than the pixels enlarged.
-    // The engine's device is where the pixels go (a backing store, an image being rendered to).
+    // drawn again at the screen's resolution rather than the pixels enlarged. The engine's
+    // device is where the pixels go: the backing store, or an image the view is rendered into.
     const QPaintDevice* target =
         painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
     if (target != nullptr && target->devicePixelRatioF() != 1.0) {

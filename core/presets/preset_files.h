@@ -16,9 +16,9 @@ void SavePresetFile(Program& program);
 // The serial log as a text file, saved the same careful way: a file is only ever replaced
 // whole, by the one the user chose.
 void SaveSerialLog(Program& program);
-// The curves with the sheet of settings as a picture, drawing or document, by the chosen
-// name's extension, under the name the editor shows, saved the same careful way. `draw` gives the
-// file's bytes, or nothing.
+// The curves and the sheet of settings, under the name the editor shows, as a picture, drawing
+// or document by the chosen name's extension, saved the same careful way. `draw` gives the
+// file's bytes, or nothing when it could not.
 using DrawSheet = std::function<std::optional<std::string>(const ExportSheet&, SheetFormat)>;
 void ExportCurves(Program& program, const DrawSheet& draw);
 // The folder the file dialogs open in: the user's preset folder (made here on first use), or
