@@ -285,7 +285,6 @@ TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
     };
     EXPECT_EQ(rendered(1), graph(0)->Image());
     const QImage image = rendered(2);
-    const QRgb red = qRgb(255, 0, 0);
     bool fine = false;
     for (int y = 0; y + 1 < image.height(); y += 2) {
         for (int x = 0; x + 1 < image.width(); x += 2) {
@@ -299,7 +298,7 @@ TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
     const int column = static_cast<int>(2 * (FrequencyColumn(f) + 0.5));
     int deepest = 0;
     for (int y = 0; y < image.height(); ++y)
-        if (image.pixel(column, y) == red || qGreen(image.pixel(column, y)) < 100) deepest = y;
+        if (qGreen(image.pixel(column, y)) < 100) deepest = y;  // red, or the edge of red
     EXPECT_NEAR(
         deepest / 2.0,
         DbRow(program.graph.ChannelResponse(0)[static_cast<std::size_t>(FrequencyToIndex(f))]),
