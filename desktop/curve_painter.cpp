@@ -35,17 +35,19 @@ void PaintGraph(QPainter& painter, const ResponseGraph& graph, int ch, const QRe
                          color(rule.color));
     }
     painter.restore();
-    PaintCurve(painter, graph, ch, area);
+    if (ch < 0 || ch >= kChannels) return;
+    PaintCurve(painter, graph.ChannelResponse(ch),
+               ResponseGraph::CurveColor[static_cast<std::size_t>(ch)], graph.PixelsPerDecade,
+               area);
 }
 
-void PaintCurve(QPainter& painter, const ResponseGraph& graph, int ch, const QRectF& area) {
-    if (ch < 0 || ch >= kChannels) return;
+void PaintCurve(QPainter& painter, const ResponseGraph::Curve& levels, Canvas::Rgb curveColor,
+                double pixelsPerDecade, const QRectF& area) {
     static const std::array<double, kFrequencyCount> decades = [] {
         std::array<double, kFrequencyCount> d{};
         for (std::size_t i = 0; i < kFrequencyCount; ++i) d[i] = Log10(FrequencyGrid[i] / 20.0);
         return d;
     }();
-    const ResponseGraph::Curve& levels = graph.ChannelResponse(ch);
     // Through the centres of the pixels the canvas would paint; far-off points are pulled in
     // so that no coordinate is infinite, as the canvas does.
     constexpr double kLimit = 100000.0;
@@ -53,7 +55,7 @@ void PaintCurve(QPainter& painter, const ResponseGraph& graph, int ch, const QRe
     for (std::size_t i = 0; i < kFrequencyCount; ++i) {
         const double level = std::isnan(levels[i]) ? 0.0 : levels[i];
         points[static_cast<qsizetype>(i)] =
-            QPointF(std::clamp(decades[i] * graph.PixelsPerDecade, -kLimit, kLimit) + 0.5,
+            QPointF(std::clamp(decades[i] * pixelsPerDecade, -kLimit, kLimit) + 0.5,
                     std::clamp(DbRow(level), -kLimit, kLimit) + 0.5);
     }
     // The line as bands one canvas pixel wide around it, filled: a pen that wide at a scale
@@ -73,7 +75,7 @@ void PaintCurve(QPainter& painter, const ResponseGraph& graph, int ch, const QRe
     painter.setClipRect(QRectF(0, 0, Canvas::Width, Canvas::Height), Qt::IntersectClip);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(color(ResponseGraph::CurveColor[static_cast<std::size_t>(ch)]));
+    painter.setBrush(color(curveColor));
     constexpr qsizetype kPiece = 16;
     QPolygonF band;
     for (qsizetype first = 0; first < n - 1; first += kPiece) {

@@ -12,7 +12,9 @@ namespace vx470::desktop {
 // response, one canvas pixel wide. Drawn at the painter's resolution, so a scaled screen, an
 // SVG or a PDF gets a sharp curve rather than the canvas's pixels enlarged.
 void PaintGraph(QPainter& painter, const ResponseGraph& graph, int ch, const QRectF& area);
-// The curve alone, over whatever is there.
-void PaintCurve(QPainter& painter, const ResponseGraph& graph, int ch, const QRectF& area);
+// A curve of levels on the grid (dB, one per grid frequency) alone, over whatever is there, at
+// the graph's columns per decade.
+void PaintCurve(QPainter& painter, const ResponseGraph::Curve& levels, Canvas::Rgb color,
+                double pixelsPerDecade, const QRectF& area);
 
 }  // namespace vx470::desktop
