@@ -32,12 +32,6 @@ QPainterPath notchCurve(const QRectF& r, double at, double depth, double width) 
     return path;
 }
 
-QPixmap canvas(int size) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
 void drawDevice(QPainter& p, const QRectF& r) {
     p.setPen(QPen(kInk, 1.5));
     p.setBrush(QColor(70, 78, 96));
@@ -94,12 +88,8 @@ void drawChannels(QPainter& p, const QRectF& r, bool leftToRight) {
     drawArrow(p, leftToRight ? a : b, leftToRight ? b : a, kInk);
 }
 
-}  // namespace
-
-QIcon ToolbarIcon(int index) {
-    QPixmap pixmap = canvas(32);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
+// Drawn in a 32 x 32 square.
+void drawToolbarIcon(QPainter& p, int index) {
     switch (index) {
         case 0:  // load from the PC: a file coming in
             drawFile(p, QRectF(4, 2, 18, 24));
@@ -126,7 +116,25 @@ QIcon ToolbarIcon(int index) {
         default:
             break;
     }
-    return QIcon(pixmap);
+}
+
+}  // namespace
+
+QIcon ToolbarIcon(int index) {
+    // One picture for each screen scale the toolbar may be shown at (100 % to 300 %), each
+    // drawn at its own size: Qt picks the one that fills the button's device pixels.
+    QIcon icon;
+    for (int size : {32, 40, 48, 56, 64, 80, 96}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 32.0, size / 32.0);
+        drawToolbarIcon(p, index);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 void PaintApplicationIcon(QPainter& p, double size) {
@@ -149,7 +157,8 @@ void PaintApplicationIcon(QPainter& p, double size) {
 }
 
 QPixmap ApplicationPixmap(int size) {
-    QPixmap pixmap = canvas(size);
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     PaintApplicationIcon(p, size);
     return pixmap;
@@ -161,14 +170,15 @@ QIcon ApplicationIcon() {
     return icon;
 }
 
-QPixmap SplashPicture() {
-    QPixmap pixmap(513, 452);
+QPixmap SplashPicture(qreal scale) {
+    QPixmap pixmap(QSize(513, 452) * scale);
+    pixmap.setDevicePixelRatio(scale);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient g(0, 0, 0, 452);
     g.setColorAt(0, QColor(38, 46, 64));
     g.setColorAt(1, QColor(14, 18, 26));
-    p.fillRect(pixmap.rect(), g);
+    p.fillRect(QRectF(0, 0, 513, 452), g);
 
     // A response plot: grid, then a Left and a Right curve with a few notches.
     const QRectF plot(40, 150, 433, 190);
@@ -218,7 +228,10 @@ QPixmap SplashPicture() {
     p.setPen(QColor(200, 208, 222));
     p.drawText(QRectF(0, 98, 513, 24), Qt::AlignCenter,
                QStringLiteral("Digital feedback suppressor \u2014 remote control"));
-    p.drawPixmap(24, 370, ApplicationPixmap(56));
+    p.save();
+    p.translate(24, 370);
+    PaintApplicationIcon(p, 56);
+    p.restore();
     return pixmap;
 }
 

@@ -15,7 +15,7 @@ QIcon ApplicationIcon();
 QPixmap ApplicationPixmap(int size);
 // Draws it in a size × size square at the painter's origin, on any paint device.
 void PaintApplicationIcon(QPainter& painter, double size);
-// The splash picture, 513 × 452.
-QPixmap SplashPicture();
+// The splash picture, 513 × 452, drawn for a screen of that scale.
+QPixmap SplashPicture(qreal scale);
 
 }  // namespace vx470::desktop

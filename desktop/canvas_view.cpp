@@ -2,8 +2,10 @@
 
 #include "core/editor/notch_drag.h"
 #include "core/graph/readout.h"
+#include "desktop/curve_painter.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
@@ -128,10 +130,8 @@ QImage CanvasView::Image() const {
 }
 
 void CanvasView::paintEvent(QPaintEvent* event) {
-    const QImage pixels(reinterpret_cast<const uchar*>(canvas().Bits()), Canvas::Width,
-                        Canvas::Height, Canvas::Width * 4, QImage::Format_RGB32);
     QPainter painter(this);
-    painter.drawImage(event->rect(), pixels, event->rect());
+    paintGraph(painter, event->rect());
     painted_ = canvas().Revision();
     paintHandles(painter);
 }
@@ -146,6 +146,21 @@ void CanvasView::paintHandles(QPainter& painter) {
         painter.setBrush(held ? QColor(c.r, c.g, c.b, 90) : QColor(255, 255, 255, 200));
         painter.drawEllipse(QPointF(h.x + 0.5, h.y + 0.5), 4.0, 4.0);
     }
+}
+
+void CanvasView::paintGraph(QPainter& painter, const QRect& dirty) const {
+    // At 1:1 the screen shows the canvas's own pixels; on a scaled screen the same graph is
+    // drawn again at the screen's resolution rather than the pixels enlarged. The engine's
+    // device is where the pixels go: the backing store, or an image the view is rendered into.
+    const QPaintDevice* target =
+        painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (target != nullptr && target->devicePixelRatioF() != 1.0) {
+        PaintGraph(painter, graph_, channel_, rect());
+        return;
+    }
+    const QImage pixels(reinterpret_cast<const uchar*>(canvas().Bits()), Canvas::Width,
+                        Canvas::Height, Canvas::Width * 4, QImage::Format_RGB32);
+    painter.drawImage(dirty, pixels, dirty);
 }
 
 }  // namespace vx470::desktop

@@ -16,10 +16,11 @@ namespace vx470::desktop {
 
 class Gate;
 
-// Shows a channel's graph canvas 1:1. The program draws on the canvas without telling anyone,
-// so the window calls FollowCanvas when the program may have drawn (after each entry) and the
-// view repaints only when the canvas has actually changed. The graph draws when its canvas
-// is read, so the view reads it through the graph every time.
+// Shows a channel's graph canvas 1:1; on a scaled screen, the same graph drawn at the
+// screen's resolution. The program draws on the canvas without telling anyone, so the window
+// calls FollowCanvas when the program may have drawn (after each entry) and the view repaints
+// only when the canvas has actually changed. The graph draws when its canvas is read, so the
+// view reads it through the graph every time.
 class CanvasView final : public QWidget {
   public:
     CanvasView(const ResponseGraph& graph, int channel, QWidget* parent = nullptr);
@@ -49,6 +50,8 @@ class CanvasView final : public QWidget {
     void leaveEvent(QEvent* event) override;
 
   private:
+    // The graph as the screen should show it, over the part `dirty` (at least) of the view.
+    void paintGraph(QPainter& painter, const QRect& dirty) const;
     const Canvas& canvas() const { return graph_.Picture1(channel_); }
     QPointF canvasPoint(QPointF position) const;
     void paintHandles(QPainter& painter);

@@ -21,6 +21,7 @@
 #include "desktop/gate.h"
 #include "desktop/program_text.h"
 #include "desktop/serial_log_window.h"
+#include "desktop/sheet_painter.h"
 
 namespace vx470::desktop {
 
@@ -37,8 +38,8 @@ SplashWindow::SplashWindow(Program& program, QWidget* parent)
     setObjectName(QString::fromStdString(form.Name));
     setWindowTitle(QString::fromUtf8(kApplicationTitle.data(),
                                      static_cast<qsizetype>(kApplicationTitle.size())));
-    const QPixmap picture = SplashPicture();
-    setFixedSize(picture.size());
+    const QPixmap picture = SplashPicture(devicePixelRatioF());
+    setFixedSize(picture.deviceIndependentSize().toSize());
     auto* background = new QLabel(this);
     background->setPixmap(picture);
     background->setGeometry(rect());
@@ -89,10 +90,10 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
         toolbar->addWidget(button);
     }
     toolbar->addSeparator();
-    for (Button& b : form.UnitMenu) {
+    for (Button* b : {&form.UnitMenu[0], &form.UnitMenu[1], &form.ExportButton}) {
         auto* button = new QPushButton(toolbar);
         button->setFlat(true);
-        BindButton(gate, button, b);
+        BindButton(gate, button, *b);
         toolbar->addWidget(button);
     }
     // Undo and Redo in a menu of their own, named after the edit; their keys work anywhere
@@ -129,6 +130,9 @@ MainWindow::MainWindow(Program& program, Gate& gate, QWidget* parent)
     describe();
     edit->setMenu(editMenu);
     toolbar->addWidget(edit);
+    form.DrawExport = [&graph = program.graph](const ExportSheet& sheet, SheetFormat format) {
+        return DrawExportSheet(graph, sheet, format);
+    };
     // The serial log, in a window of its own made when first asked for. Not a button of the
     // program's: it stays at hand while a search locks those. (A menu bar would make the
     // maximised editor's title part of the main window's.)

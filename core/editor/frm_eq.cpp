@@ -561,6 +561,7 @@ void FrmEq::LockCursor(bool FlagLock) {
     for (Button& b : program_.mainWindow.CompareMenu) b.SetEnabled(enabled);
     for (Button& b : program_.mainWindow.UnitMenu) b.SetEnabled(enabled);
     program_.history.Show(FlagLock);
+    program_.mainWindow.ExportButton.SetEnabled(enabled);
 }
 
 void FrmEq::ShowPresetName() {

@@ -70,9 +70,9 @@ void rasterise(std::int64_t a0, std::int64_t b0, std::int64_t da, std::int64_t d
 
 }  // namespace
 
-const std::vector<std::uint32_t>& Canvas::background() {
-    static const std::vector<std::uint32_t> image = [] {
-        std::vector<std::uint32_t> px(std::size_t{Width} * Height, pack(Paper));
+const std::vector<Canvas::GridRule>& Canvas::Grid() {
+    static const std::vector<GridRule> rules = [] {
+        std::vector<GridRule> r;
         const double decadeWidth = DecadeWidth();
         // Decade lines at 100 Hz, 1 kHz and 10 kHz, fainter ones at 2..9 times each decade.
         for (double decade : {10.0, 100.0, 1000.0, 10000.0}) {
@@ -80,15 +80,30 @@ const std::vector<std::uint32_t>& Canvas::background() {
                 const double f = k * decade;
                 if (f <= 20.0 || f >= 20000.0) continue;
                 const auto x = static_cast<int>(std::nearbyint(Log10(f / 20.0) * decadeWidth));
-                const std::uint32_t c = pack(k == 1 ? GridLine : MinorGridLine);
-                for (int y = 0; y < Height; ++y) px[static_cast<std::size_t>(y * Width + x)] = c;
+                r.push_back({true, x, k == 1 ? GridLine : MinorGridLine});
             }
         }
         // One line per 10 dB from +10 down to -50, on the rows the curve uses.
         for (int db = 10; db >= -50; db -= 10) {
             const auto y = static_cast<int>(std::nearbyint(kZeroDbRow - kRowsPerDb * db));
-            const std::uint32_t c = pack(db == 0 ? ZeroDbLine : GridLine);
-            std::fill_n(px.begin() + std::ptrdiff_t{y} * Width, Width, c);
+            r.push_back({false, y, db == 0 ? ZeroDbLine : GridLine});
+        }
+        return r;
+    }();
+    return rules;
+}
+
+const std::vector<std::uint32_t>& Canvas::background() {
+    static const std::vector<std::uint32_t> image = [] {
+        std::vector<std::uint32_t> px(std::size_t{Width} * Height, pack(Paper));
+        for (const GridRule& rule : Grid()) {
+            const std::uint32_t c = pack(rule.color);
+            if (rule.vertical) {
+                for (int y = 0; y < Height; ++y)
+                    px[static_cast<std::size_t>(y * Width + rule.at)] = c;
+            } else {
+                std::fill_n(px.begin() + std::ptrdiff_t{rule.at} * Width, Width, c);
+            }
         }
         return px;
     }();

@@ -24,6 +24,15 @@ class Canvas {
     static constexpr Rgb GridLine{200, 200, 200};
     static constexpr Rgb ZeroDbLine{150, 150, 150};
 
+    // One line of the background grid: a whole column or row of the surface.
+    struct GridRule {
+        bool vertical;  // a column at `at`, else a row
+        int at;
+        Rgb color;
+    };
+    // The grid in the order it is drawn (rows over columns), for a view that draws it itself.
+    static const std::vector<GridRule>& Grid();
+
     Canvas();
 
     // Erases everything drawn: the background grid comes back.

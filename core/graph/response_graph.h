@@ -46,6 +46,11 @@ class ResponseGraph {
     // Curves to hold against the live ones (another preset's sums), drawn under them on each
     // canvas in CompareColor; nullptr takes them away, and the canvases show what they did.
     void Compare(const std::array<Curve, kChannels>* sums);
+    // Channel ch's compared curve, if there is one.
+    const Curve* Compared(int ch) const {
+        return compared_ && ch >= 0 && ch < kChannels ? &(*compared_)[static_cast<std::size_t>(ch)]
+                                                      : nullptr;
+    }
 
     // Pen colour of each channel's curve, and of the curve it is compared with.
     static constexpr std::array<Canvas::Rgb, kChannels> CurveColor = {Canvas::Rgb{255, 0, 0},

@@ -1,5 +1,6 @@
 #include "core/presets/preset_files.h"
 
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -40,12 +41,16 @@ std::string PresetFolder(const Program& program) {
 
 namespace {
 
-// Asks where, then replaces or makes the file with `bytes`, saying why when it is refused.
-void saveChosen(Program& program, const FileDialogRequest& request, std::string_view bytes) {
+// Asks where, then replaces or makes the file with what `contents` gives for the chosen
+// name, saying why when it is refused. No contents: `contents` has said why.
+void saveChosen(Program& program, const FileDialogRequest& request,
+                const std::function<std::optional<std::string>(const std::string&)>& contents) {
     const std::string chosen = program.platform.fileDialogs.saveFile(request);
     if (chosen.empty()) return;
+    const std::optional<std::string> bytes = contents(chosen);
+    if (!bytes) return;
     Host& host = program.platform.host;
-    switch (SaveFileSafely(PathFromUtf8(chosen), bytes,
+    switch (SaveFileSafely(PathFromUtf8(chosen), *bytes,
                            [&host](const std::string& path) { return host.flushToDisk(path); })) {
         case SaveResult::Saved:
             break;
@@ -65,13 +70,33 @@ void saveChosen(Program& program, const FileDialogRequest& request, std::string_
 
 void SavePresetFile(Program& program) {
     const PresetImage& image = program.channels.image;
-    saveChosen(program, presetDialog(program),
-               std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+    saveChosen(program, presetDialog(program), [&image](const std::string&) {
+        return std::string(reinterpret_cast<const char*>(image.data()), image.size());
+    });
 }
 
 void SaveSerialLog(Program& program) {
     saveChosen(program, FileDialogRequest{"serial log (*.log)|*.log", program.ProgramDir, true, {}},
-               program.trafficLog.text());
+               [&program](const std::string&) { return program.trafficLog.text(); });
+}
+
+void ExportCurves(Program& program, const DrawSheet& draw) {
+    const FileDialogRequest request{kSheetFilter, PresetFolder(program), true, "Export curves"};
+    saveChosen(program, request, [&](const std::string& chosen) -> std::optional<std::string> {
+        const std::optional<SheetFormat> format = SheetFormatOf(chosen);
+        if (!format) {
+            errorBox(program, " File not saved: the name must end in .png, .svg or .pdf.");
+            return std::nullopt;
+        }
+        const std::time_t now = std::time(nullptr);
+        std::tm local{};
+        if (const std::tm* t = std::localtime(&now)) local = *t;
+        const ExportSheet sheet =
+            MakeExportSheet(program.channels.model, program.frmEq.Label8.Caption(), local);
+        std::optional<std::string> bytes = draw ? draw(sheet, *format) : std::nullopt;
+        if (!bytes) errorBox(program, " File not saved: the curves could not be drawn.");
+        return bytes;
+    });
 }
 
 std::optional<PresetImage> OpenPresetFile(Program& program, std::string& title) {

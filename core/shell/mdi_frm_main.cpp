@@ -59,6 +59,9 @@ MDIFrmMain::MDIFrmMain(Program& program) : program_(program) {
     EditMenu[0].Click = [this] { program_.history.Undo(); };
     EditMenu[1].Name = "mnuRedo";
     EditMenu[1].Click = [this] { program_.history.Redo(); };
+    ExportButton.Caption = "Export curves...";
+    ExportButton.Name = "mnuExport";
+    ExportButton.Click = [this] { ExportCurves(program_, DrawExport); };
     QueryUnload = [this] { return MDIForm_QueryUnload(); };
     SetVisible(false);
 }

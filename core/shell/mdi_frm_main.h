@@ -5,6 +5,7 @@
 
 #include "core/controls/controls.h"
 #include "core/model/preset_image.h"
+#include "core/presets/preset_files.h"
 
 namespace vx470 {
 
@@ -32,6 +33,10 @@ class MDIFrmMain : public Form {
     std::array<Button, 2> UnitMenu;
     // The "Edit" menu: 0 undo, 1 redo; their captions name the edit.
     std::array<Button, 2> EditMenu;
+    // "Export curves...": both curves and every setting into a picture or document file,
+    // drawn by DrawExport (the window system's).
+    Button ExportButton;
+    DrawSheet DrawExport;
 
     // The start-up sequence; ends with the program idle, waiting for the user.
     void MDIForm_Load();

@@ -210,17 +210,19 @@ class Program:
     """vx470 with the arguments, its only port tapped to vx470-sim with the options. It starts
     in a fresh directory with an empty "init.cfg", which keeps its files there; or, `at_home`,
     in a fresh home directory as from a desktop menu. `named`: the port is given with --port,
-    and none of the ports the program would search can be opened. `args` go to vx470."""
+    and none of the ports the program would search can be opened. `args` go to vx470, `env`
+    into its environment."""
 
-    def __init__(self, desk, sim, at_home=False, named=False, args=()):
+    def __init__(self, desk, sim, at_home=False, named=False, args=(), env=None):
         self.cwd = self.home = tempfile.mkdtemp(dir=desk.work)
         if not at_home:
             self.home = tempfile.mkdtemp(dir=desk.work)
             open(self.file("init.cfg"), "wb").close()
         self.sim = start([desk.sim, *map(str, sim)], stdout=subprocess.PIPE, text=True)
         self.wire = Wire(self.sim.stdout.readline().strip())
-        env = {k: v for k, v in os.environ.items() if k not in ("XDG_CONFIG_HOME", "XDG_DATA_HOME")}
-        env.update(HOME=self.home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+        extra, env = env or {}, {k: v for k, v in os.environ.items()
+                                 if k not in ("XDG_CONFIG_HOME", "XDG_DATA_HOME")}
+        env.update(extra, HOME=self.home, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                    VX470_PORTS="" if named else self.wire.path)
         port = ["--port", self.wire.path] if named else []
         self.proc = start([desk.vx, *port, *args], cwd=self.cwd, env=env)

@@ -11,6 +11,7 @@ import sys
 import tempfile
 import time
 import traceback
+from xml.etree import ElementTree
 
 from harness import Failure, check, desktop, frame, key, program, wait, xdo
 
@@ -389,7 +390,7 @@ def search_with_reports_then_exit(p, c):
     check(takes_input(c) == unlocked | {"Edit"}, f"after the search {unlocked ^ takes_input(c)} differ")
     offered = p.main().find("Edit", "push button").acc.description
     check(offered.startswith("Undo Feedback search"), f"after the search Edit offers {offered!r}")
-    check(BACKUP in unlocked and RESTORE in unlocked, "the unit's commands are not there")
+    check({BACKUP, RESTORE, "Export curves..."} <= unlocked, "the unit's commands are not there")
     check(exit_asks(p) == [frame(15)], "exit did not send 15 alone")
 
 
@@ -837,6 +838,101 @@ def a_stored_preset_compared_is_read_byte_by_byte(p, c):
     does(p, compare, reads(52, 1) + reads(288 + 160 * 4, 160), "comparing with preset 09")
     wait(lambda: status(p) == "Compared with: 09 Stage 09", "the name of the comparison")
     wait(lambda: any(compared_pixels(c)), "the compared curves")
+# ---- the graph on a scaled screen, its export and its idle cost ---------------------------
+scenario = group("crisp")
+
+
+def screen(x, y, w, h):
+    """The screen's pixels in a rectangle as rows of (r, g, b), read from ImageMagick's PPM."""
+    data = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8",
+                           "ppm:-"],
+                          check=True, capture_output=True).stdout
+    width, height = map(int, data.split(maxsplit=3)[1:3])
+    pixels = data[len(data) - 3 * width * height:]
+    return [[tuple(pixels[3 * (j * width + i):3 * (j * width + i) + 3]) for i in range(width)]
+            for j in range(height)]
+
+
+@scenario
+def at_twice_the_scale_the_curve_is_drawn_at_the_screens_resolution(desk):
+    """At QT_SCALE_FACTOR=2 the Left curve is on the screen, twice its size, and drawn there:
+    however the screen's pixels are paired, some pair of the curve's differs, which a canvas
+    enlarged twice could not give."""
+    with program(desk, ["--presets", "5,9"], env={"QT_SCALE_FACTOR": "2"}) as p:
+        ask(p, "Warning", "Minimum display resolution is 800x600", by_key="Return")  # 640 x 512
+        p.main()
+        p.sent(count=START)
+        # The accessibility bus tells positions in the scaled pixels: twice as many on screen.
+        x, y, w, h = (2 * v for v in p.controls()["Left response curve"].extents())
+        check((w, h) == (1152, 384), f"the Left graph is {w} x {h} pixels on the screen")
+        time.sleep(1)
+        shot = screen(x, y, w, h)
+        red = lambda px: px[0] > px[2] + 60 and px[0] > px[1] + 60
+        curve = [(i, j) for j in range(len(shot) - 1) for i in range(len(shot[j]) - 1)
+                 if red(shot[j][i])]
+        check(len(curve) > w, f"{len(curve)} red pixels in the Left graph")
+        uniform = lambda i, j: len({shot[j][i], shot[j][i + 1], shot[j + 1][i],
+                                    shot[j + 1][i + 1]}) == 1
+        for ox, oy in ((0, 0), (0, 1), (1, 0), (1, 1)):
+            check(any(not uniform(i, j) for i, j in curve if (i - ox) % 2 == (j - oy) % 2 == 0),
+                  f"the curve is in 2 x 2 blocks from ({ox}, {oy}): an enlarged bitmap")
+
+
+@scenario
+def export_curves_by_the_button_and_the_file_dialog(desk):
+    """After a preset file loads, "Export curves..." writes a PNG, an SVG and a PDF by the names
+    typed in the dialog, sends nothing, and each reads back holding the preset's name (and the
+    SVG a notch's values)."""
+    with unit(desk) as p:
+        image = crafted_image()
+        os.mkdir(p.file("Preset"))
+        with open(p.file("Preset/crafted.Fbk"), "wb") as f:
+            f.write(image)
+        replace_text(toolbar(p, *OPS["Load"]).find("File name:", "text"), "crafted.Fbk")
+        does(p, lambda: key("Return"), applies(image), "the load")
+        c = p.controls()
+        freq, gain = c["Left notch 5 frequency"].text, row(c, 0, 4)[2] - 45
+
+        def run(name, signature):
+            def take():
+                box = toolbar(p, "Export curves...", "Save As")
+                replace_text(box.find("File name:", "text"), p.file("Preset/" + name))
+                key("Return")
+                p.gone("Save As")
+            does(p, take, [], f"exporting {name}")
+            check(not p.tops("alert"), f"{name}: {list(p.tops('alert'))}")
+            path = p.file("Preset/" + name)
+            data = content(path) or b""
+            check(data.startswith(signature), f"{name} begins {data[:16]!r}")
+            if name.endswith(".png"):  # read whole by ImageMagick
+                size = subprocess.run(["identify", "-format", "%wx%h", path], text=True,
+                                      capture_output=True).stdout
+                check(size == "1440x2120", f"{name} reads as {size!r}")
+            if name.endswith(".svg"):  # well-formed, with the texts as text
+                texts = {t.text for t in ElementTree.fromstring(data).iter(
+                    "{http://www.w3.org/2000/svg}text")}
+                want = {"Preset: crafted.Fbk", freq, str(gain)}
+                check(want <= texts, f"{name} lacks {want - texts}")
+            if name.endswith(".pdf"):  # its page's text is compressed glyphs; its title is not
+                check("crafted.Fbk".encode("utf-16-be") in data, f"{name} has no preset name")
+        each(p, [("sheet.png", b"\x89PNG\r\n"), ("sheet.svg", b"<?xml"),
+                 ("sheet.pdf", b"%PDF-")], run)
+
+
+@scenario
+def a_still_pointer_over_a_graph_costs_no_processor(desk):
+    """With the pointer resting over a graph (the readout showing), 5 s cost under 0.05 s."""
+    with unit(desk) as p:
+        x, y, w, h = p.controls()["Left response curve"].extents()
+        xdo("mousemove", x + w // 3, y + h // 2)
+        bar = p.main().find(None, "status bar")
+        wait(lambda: any("nearest notch" in w.name for w in bar.all("label")), "the readout")
+        time.sleep(1)
+        before = p.cpu()
+        time.sleep(5)
+        used = p.cpu() - before
+        print(f"  processor over a graph, pointer still: {used:.2f} s in 5 s", flush=True)
+        check(used < 0.05, f"the program used {used:.2f} s of processor in 5 s")
 
 
 # ---- running ------------------------------------------------------------------------------
@@ -890,10 +986,6 @@ def lone_manual_notch(c, ch):
     alone = [k for k in range(panel(c, ch)[0], 12)
              if [(f, g) for f, _, g in rows].count(rows[k][::2]) == 1]
     return min(alone, key=lambda k: rows[k][2])
-
-
-def status(p):
-    return "".join(w.name for w in p.main().find(None, "status bar").all("label"))
 
 
 @scenario
@@ -963,11 +1055,7 @@ def undo_and_redo_name_the_edit_and_send_what_restores_the_unit(p, c):
     with open(p.file("undo.Fbk"), "wb") as file:
         file.write(image)
 
-    def load():
-        replace_text(toolbar(p, *OPS["Load"]).find("File name:", "text"), p.file("undo.Fbk"))
-        key("Return")
-        p.gone(OPS["Load"][1])
-    does(p, load, applies(image), "the load")
+    does(p, lambda: open_file(p, *OPS["Load"], p.file("undo.Fbk")), applies(image), "the load")
     does(p, lambda: edit_menu(p, "Undo Load undo.Fbk"), before, "undoing the load")
     check(shown_applies(c) == before, "the editor does not show what it did before the load")
 

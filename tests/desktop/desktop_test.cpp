@@ -3,6 +3,7 @@
 #include <QtWidgets>
 
 #include "core/graph/scale.h"
+#include "core/link/converters.h"
 #include "desktop/bindings.h"
 #include "desktop/canvas_view.h"
 #include "desktop/editor_window.h"
@@ -299,6 +300,41 @@ TEST_F(MainWindowTest, TheCurvesFollowALoadFrameByFrame) {
     std::array<std::vector<std::size_t>, kChannels> expected;
     for (std::size_t n = 0; n < kNotches; ++n) expected[n / 12].push_back(n + 2);
     EXPECT_EQ(paints, expected);
+}
+
+// A graph drawn on a 200 % screen is drawn there, not enlarged: some 2 x 2 block of device
+// pixels on the curve is not of one colour, and the curve passes through the notch's depth at
+// its column. At 100 % the view shows the canvas pixel for pixel.
+TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
+    const auto rendered = [&](qreal dpr) {
+        QImage image(QSize(Canvas::Width, Canvas::Height) * dpr, QImage::Format_RGB32);
+        image.setDevicePixelRatio(dpr);
+        graph(0)->render(&image);
+        return image;
+    };
+    EXPECT_EQ(rendered(1), graph(0)->Image());
+    const QImage image = rendered(2);
+    bool fine = false;
+    for (int y = 0; y + 1 < image.height(); y += 2) {
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb a = image.pixel(x, y);
+            fine |= qRed(a) > qBlue(a) + 60 &&
+                    (a != image.pixel(x + 1, y) || a != image.pixel(x, y + 1));
+        }
+    }
+    EXPECT_TRUE(fine);
+    const double f = program.channels.model.NotchFrequency[4];
+    const int column = static_cast<int>(2 * (FrequencyColumn(f) + 0.5));
+    int deepest = 0;
+    for (int y = 0; y < image.height(); ++y)
+        if (qGreen(image.pixel(column, y)) < 100) deepest = y;  // red, or the edge of red
+    EXPECT_NEAR(
+        deepest / 2.0,
+        DbRow(program.graph.ChannelResponse(0)[static_cast<std::size_t>(FrequencyToIndex(f))]),
+        1.5);
+    // The grid is the canvas's: the 1 kHz line, two device pixels wide, above the curve.
+    const int kHz = static_cast<int>(std::nearbyint(FrequencyColumn(1000)));
+    EXPECT_EQ(image.pixel(2 * kHz + 1, 10), qRgb(200, 200, 200));
 }
 
 // Both dialogs show every row number, name and button whole (also at 125 and 150 %).

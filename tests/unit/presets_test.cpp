@@ -2,12 +2,19 @@
 // What loads, reads and stores send and leave in the editor is the random sessions' and the
 // fuzz targets'; here are the port search, the dialogs' folders and refusals, atomic saves
 // and the names' code page.
+#include <ctime>
 #include <filesystem>
+#include <limits>
+#include <optional>
 #include <set>
+#include <tuple>
 
+#include "core/graph/export_sheet.h"
+#include "core/link/converters.h"
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
 #include "core/presets/frm_unit_job.h"
+#include "core/presets/preset_files.h"
 #include "core/program_end.h"
 #include "core/text/utf8.h"
 #include "core/text/windows1252.h"
@@ -166,6 +173,94 @@ TEST_F(Presets, ASaveReplacesOnlyWhatTheUserCouldChange) {
     for (const auto& e : fs::directory_iterator(dir.path())) names.insert(e.path().filename());
     EXPECT_EQ(names,
               (std::set<fs::path>{"folder.Fbk", "init.cfg", "keep.Fbk", "link.Fbk", "t.Fbk"}));
+}
+
+// An export's sheet in the editor's words, model values beyond their tables shown as their
+// nearest end; the chosen name's extension picks the kind of file.
+TEST(ExportSheet, RowsInTheEditorsWordsAndTheKindOfFileByItsName) {
+    struct Case {
+        int autoLeft, qAuto, sensitivity, release;
+        double frequency, gain, q;
+        std::vector<std::string> notch2, leftSettings;
+    };
+    std::tm when{};
+    std::tie(when.tm_year, when.tm_mon, when.tm_mday, when.tm_hour, when.tm_min) =
+        std::tuple(126, 2, 4, 9, 5);
+    for (const Case& c : std::vector<Case>{
+             {2,
+              3,
+              15,
+              1,
+              FrequencyGrid[100],
+              -7,
+              2,
+              {"Left", "2", "automatic", GridFrequencyText(100), "-7", "1/10"},
+              {"Left", "2", "1/5", "Variable", "16", "Fast", "Sharp"}},
+             {-3,
+              9,
+              99,
+              -1,
+              0,
+              -100,
+              std::numeric_limits<double>::quiet_NaN(),
+              {"Left", "2", "manual", "20", "-45", "1/70"},
+              {"Left", "0", "1/5", "Variable", "16", "Slow", "Sharp"}},
+             {40,
+              -2,
+              -5,
+              7,
+              1e9,
+              12,
+              7,
+              {"Left", "2", "automatic", "20000", "0", "1/5"},
+              {"Left", "12", "1/70", "Variable", "1", "Fast", "Sharp"}},
+         }) {
+        ChannelModel m;
+        m.NumNotchAuto = {static_cast<std::int16_t>(c.autoLeft), 12};
+        m.QNotchAuto[0] = static_cast<std::int16_t>(c.qAuto);
+        m.AttenuationNotch[0] = 1;
+        m.Sensitivity[0] = static_cast<std::int16_t>(c.sensitivity);
+        m.ReleaseNotch[0] = static_cast<std::int16_t>(c.release);
+        std::tie(m.NotchFrequency[1], m.NotchGainDb[1], m.NotchQ[1]) =
+            std::tuple(c.frequency, c.gain, c.q);
+        const ExportSheet sheet = MakeExportSheet(m, "05: Stage", when);
+        EXPECT_EQ(std::tuple(sheet.preset, sheet.date, sheet.notches.rows.size()),
+                  std::tuple("Preset: 05: Stage", "Exported 2026-03-04 09:05", 24u));
+        EXPECT_EQ(sheet.notches.rows[1], c.notch2);
+        EXPECT_EQ(sheet.notches.rows[23][2], "automatic");
+        EXPECT_EQ(sheet.automatic.rows[0], c.leftSettings);
+        EXPECT_EQ(sheet.automatic.rows[1],
+                  (std::vector<std::string>{"Right", "12", "1/70", "Fixed", "1", "Slow", "Sharp"}));
+    }
+    using F = std::optional<SheetFormat>;
+    for (const auto& [name, format] :
+         std::vector<std::pair<const char*, F>>{{"a.PNG", SheetFormat::Png},
+                                                {"/x/b.svg", SheetFormat::Svg},
+                                                {"c.Pdf", SheetFormat::Pdf},
+                                                {"d.png.txt", F()},
+                                                {"/e.pdf/sheet", F()},
+                                                {"sheet", F()}}) {
+        EXPECT_EQ(SheetFormatOf(name), format) << name;
+    }
+}
+
+// A sheet that could not be drawn, or a name of no kind of sheet, is not a file: the user is
+// told and nothing is left. (The files drawn: blackbox_crisp.)
+TEST_F(Presets, AnExportThatCannotBeDrawnWritesNothingAndSaysSo) {
+    std::optional<std::string> drawn;
+    const DrawSheet draw = [&](const ExportSheet&, SheetFormat) { return drawn; };
+    for (const char* name : {"a.svg", "b.pdf", "c.txt"}) {
+        p.fileDialogs.paths = {Utf8FromPath(file(name))};
+        ExportCurves(program, draw);
+        drawn = "%PDF-";
+    }
+    EXPECT_EQ(boxes(),
+              (Texts{" Error:  File not saved: the curves could not be drawn.",
+                     " Error:  File not saved: the name must end in .png, .svg or .pdf."}));
+    EXPECT_EQ(
+        std::tuple(fs::exists(file("a.svg")), readFile(file("b.pdf")), fs::exists(file("c.txt"))),
+        std::tuple(false, Bytes{'%', 'P', 'D', 'F', '-'}, false));
+    EXPECT_EQ(p.fileDialogs.requests.back().filter, kSheetFilter);
 }
 
 TEST_F(Presets, NamesHoldOnlyWhatTheUnitCanStoreAndShowAsStoredOrRead) {
