@@ -1,22 +1,12 @@
 #include <benchmark/benchmark.h>
 
+#include "bench/busy_model.h"
 #include "core/graph/readout.h"
 #include "core/graph/response_graph.h"
 #include "core/model/channel_state.h"
 
 namespace vx470 {
 namespace {
-
-// Both channels with twelve notches spread over the band at assorted depths and widths.
-ChannelModel busyModel() {
-    ChannelModel model;
-    for (int n = 0; n < kNotches; ++n) {
-        model.NotchFrequency[n] = FrequencyGrid[static_cast<std::size_t>(30 + 55 * (n % 12))];
-        model.NotchGainDb[n] = -static_cast<double>(3 * n % 46);
-        model.NotchQ[n] = n % 4;
-    }
-    return model;
-}
 
 // One editor step: recompute one notch, re-sum its channel, clear and redraw the curve; with
 // argument 1, over the curve of a preset compared with it.

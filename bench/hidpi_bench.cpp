@@ -7,22 +7,12 @@
 #include <QLabel>
 #include <QMouseEvent>
 
+#include "bench/busy_model.h"
 #include "core/graph/readout.h"
 #include "desktop/canvas_view.h"
 
 namespace vx470 {
 namespace {
-
-// Both channels with twelve notches spread over the band at assorted depths and widths.
-ChannelModel busyModel() {
-    ChannelModel model;
-    for (int n = 0; n < kNotches; ++n) {
-        model.NotchFrequency[n] = FrequencyGrid[static_cast<std::size_t>(30 + 55 * (n % 12))];
-        model.NotchGainDb[n] = -static_cast<double>(3 * n % 46);
-        model.NotchQ[n] = n % 4;
-    }
-    return model;
-}
 
 struct Scene {
     Scene() {
