@@ -36,16 +36,6 @@ struct Bench {
     Link link{line, line, quiet};
 };
 
-// Writes into the unit's memory behind the link's back; the replies are dropped.
-void poke(Bench& bench, int address, std::initializer_list<std::uint8_t> bytes) {
-    for (std::uint8_t b : bytes) {
-        const auto high = std::uint8_t(address >> 8), low = std::uint8_t(address++);
-        const std::uint8_t f[] = {0xF0, 0x5B, Command::WriteByte, high, low, 0, b, 0, 0, 0xF7};
-        bench.unit.receive(f, {});
-    }
-    bench.line.dropInput();
-}
-
 // Runs the job to its end, cancelling it once `cancelAt` steps are done.
 UnitJob::State run(UnitJob& job, int cancelAt = -1) {
     for (int steps = 0; job.Step(); ++steps) {
@@ -89,8 +79,9 @@ TEST(Backup, ThenRestoreIntoAWipedUnitGivesTheSameMemoryAndChangesNothingTheUnit
     Folder parent;
     Bench from(vxsim::Config{.userPresets = {5, 9, 20}});
     // A name with the code page's unused code and a NUL must survive the round trip.
-    poke(from, DeviceAddress::Name(4), {0x81, 0x00, 'a', 'b', 'c', 'd', 'e', 'f'});
-    poke(from, DeviceAddress::Mark(7), {0x00});  // empty, but not erased
+    poke(from.unit, DeviceAddress::Name(4),
+         std::to_array<std::uint8_t>({0x81, 0, 'a', 'b', 'c', 'd', 'e', 'f'}));
+    poke(from.unit, DeviceAddress::Mark(7), std::array<std::uint8_t, 1>{});  // empty, not erased
     const vxsim::Image running = from.unit.runningImage();
     const std::vector<std::uint8_t> name(
         from.unit.memory().begin() + DeviceAddress::CurrentName,
