@@ -1,7 +1,7 @@
 // The editor on the sample image, for what the random sessions and the fuzz corpora do not
 // tell: what a typed entry becomes, the warnings of rejected keys, an unconfirmed entry taken
-// by a scroll step, the device bytes a copy leaves alone, and reports out of range or in two
-// pieces.
+// by a scroll step and the device bytes a copy leaves alone. (Reports out of range or in two
+// pieces: fuzz_device_reports' corpus.)
 #include "core/device/parameters.h"
 #include "tests/unit/program_fixture.h"
 
@@ -60,27 +60,6 @@ TEST_F(Editor, CopiesLeaveTheBytesTheEditorNeverDecodesAlone) {
         EXPECT_EQ(image(static_cast<int>(i)), before[i]) << i;
     for (int i = 28; i < 80; ++i) EXPECT_EQ(image(i), image(80 + i)) << i;
     EXPECT_EQ(image(20), image(100));
-}
-
-TEST_F(Editor, ReportsNoControlCanShowChangeNothingAndAReportWaitsForItsTenthByte) {
-    const PresetImage before = program.channels.image;
-    // Q 4 and gain 46 of a notch report, gain 46 and filter 255 of a gain report; the gains
-    // go to notches not at 0 dB, where a clamped 46 would show.
-    for (const Bytes& report :
-         {Bytes{0xFE, 0, 3, 1, 10, 4, 30, 0, 0, 0}, Bytes{0xFE, 0, 4, 1, 10, 2, 46, 0, 0, 0},
-          Bytes{0xFD, 1, 6, 0, 0, 0, 46, 0, 0, 0}, Bytes{0xFD, 1, 255, 0, 0, 0, 0, 0, 0, 0}}) {
-        p.port.arrive(report);
-        program.reports.PollDeviceReports();
-    }
-    EXPECT_EQ(frames(), FrameList(4, frame({48})));  // each still acknowledged
-    EXPECT_EQ(program.channels.image, before);
-    p.port.writes.clear();
-    p.port.arrive({0xFD, 0, 3, 0, 0, 0, 0x10, 0, 0});
-    program.reports.PollDeviceReports();
-    EXPECT_EQ(std::tuple(p.port.bytesWaiting(), frames().size()), std::tuple(9u, 0u));
-    p.port.arrive({0});
-    program.reports.PollDeviceReports();
-    EXPECT_EQ(std::tuple(image(40), frames()), std::tuple(0x10, FrameList{frame({48})}));
 }
 
 Bytes sent(const FrameArgs& a) {
