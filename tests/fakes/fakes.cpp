@@ -11,7 +11,6 @@
 namespace vx470::test {
 
 std::unique_ptr<SerialPort> FakeSerialPort::another() {
-    if (!root_->sideBySide) return nullptr;
     auto port = std::make_unique<FakeSerialPort>(clock_);
     port->root_ = root_;
     return port;
@@ -28,7 +27,6 @@ bool FakeSerialPort::open(int number) {
 
 void FakeSerialPort::reset() {
     openable = {1};
-    writeFails = false;
     onWrite = nullptr;
     forgetWrites();
     opens.clear();
@@ -46,7 +44,7 @@ void FakeSerialPort::forgetWrites() {
 }
 
 bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
-    if (!open_ || root_->writeFails) return false;
+    if (!open_) return false;
     Bytes record;
     if (!spare_.empty()) {
         record = std::move(spare_.back());
@@ -137,7 +135,6 @@ void FakeHost::showModal(FrmStore& form) {
 }
 
 void FakeHost::showModal(FrmUnitJob& form) {
-    if (onUnitJob) onUnitJob(form);
     while (form.Running()) form.Timer_Tick();
     if (!form.Unloaded()) form.Command1_Click(0);
 }

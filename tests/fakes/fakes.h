@@ -49,8 +49,6 @@ class FakeSerialPort final : public SerialPort {
     // The ports of another() share these with the port that made them, and record their
     // opens and writes here too.
     std::set<int> openable{1};  // all other port numbers fail to open
-    bool sideBySide = true;     // another() makes ports that open beside this one
-    bool writeFails = false;    // a line that has died with an error
     std::function<void(FakeSerialPort& port, const Bytes& written)> onWrite;
     // Input that reaches the port `after` from now.
     void arrive(Bytes bytes, Clock::Duration after = {});
@@ -135,7 +133,6 @@ class FakeHost final : public Host {
     // Act on a modal dialog while it is "open"; unless they unload it, it is cancelled.
     std::function<void(FrmRead&)> onRead;
     std::function<void(FrmStore&)> onStore;
-    std::function<void(FrmUnitJob&)> onUnitJob;  // before the job runs
 
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
@@ -147,8 +144,8 @@ class FakeHost final : public Host {
     }
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
-    // A job runs to its end as the window's timer would run it; a restore or a comparison that
-    // onUnitJob does not start is cancelled.
+    // A job runs to its end as the window's timer would run it; one that waits for a choice (a
+    // restore, a comparison) is cancelled.
     void showModal(FrmUnitJob& form) override;
 };
 
