@@ -49,29 +49,23 @@ TEST(Startup, SilentPortsAreSkippedTheUnitsPortIsStoredAndASmallScreenIsWarnedOf
 }
 
 // Where "init.cfg" is read and written and where the preset dialogs open: beside the first of
-// the start directory and the executable's folder that holds an "init.cfg" of its own, else in
-// the user's folders, made when first needed.
-TEST(Startup, FilesAreTheUsersUnlessAFolderHoldsItsOwnInitCfg) {
-    enum class Holder { None, Start, Executable };
-    for (const Holder holder : {Holder::None, Holder::Start, Holder::Executable}) {
-        SCOPED_TRACE(static_cast<int>(holder));
+// the start directory and the executable's folder that holds an "init.cfg" of its own. (Else in
+// the user's folders, made when first needed: blackbox_installed.)
+TEST(Startup, FilesAreBesideTheFirstFolderThatHoldsItsOwnInitCfg) {
+    for (const bool inStart : {true, false}) {
+        SCOPED_TRACE(inStart ? "start directory" : "executable's folder");
         test::Starting s;
-        const fs::path exe = s.file("bin"), config = s.file("config"), data = s.file("data");
+        const fs::path exe = s.file("bin"), home = inStart ? s.dir.path() : exe;
         fs::create_directory(exe);
-        s.p.host.folders = {exe.string(), config.string(), data.string()};
-        if (holder == Holder::Start) writeFile(s.file("init.cfg"), {});
-        if (holder == Holder::Executable) writeFile(exe / "init.cfg", {});
+        s.p.host.folders = {exe.string(), s.file("config").string(), s.file("data").string()};
+        writeFile(home / "init.cfg", {});
         s.unit.attach(s.p.port);
         s.start();
         s.click(0);
-        const fs::path home = holder == Holder::None    ? config
-                              : holder == Holder::Start ? s.dir.path()
-                                                        : exe;
-        const fs::path presets = holder == Holder::None ? data / "Preset" : home;
         EXPECT_EQ(readFile(home / "init.cfg"), (Bytes{1, 0}));
-        EXPECT_EQ(s.p.fileDialogs.requests.at(0).initialFolder, presets.string());
-        EXPECT_EQ(fs::exists(s.file("init.cfg")), holder == Holder::Start);
-        EXPECT_EQ(fs::exists(data), holder == Holder::None);
+        EXPECT_EQ(s.p.fileDialogs.requests.at(0).initialFolder, home.string());
+        EXPECT_EQ(fs::exists(s.file("init.cfg")), inStart);
+        EXPECT_FALSE(fs::exists(s.file("data")));
     }
     // A preset folder that cannot be made: the dialog opens where a portable copy's would.
     test::Starting s;
