@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -17,10 +16,10 @@
 #include "core/platform/file_dialogs.h"
 #include "core/platform/host.h"
 #include "core/platform/serial_port.h"
+#include "tests/support/files.h"
 
 namespace vx470::test {
 
-using Bytes = std::vector<std::uint8_t>;
 using FrameList = std::vector<Bytes>;
 using Texts = std::vector<std::string>;
 
@@ -180,19 +179,5 @@ struct MiniUnit {
     void usePreset(int shown, const std::string& name);
     void attach(FakeSerialPort& fake);
 };
-
-// A fresh directory for the files a test writes, removed afterwards.
-class TempDir {
-    std::filesystem::path path_;
-
-  public:
-    TempDir();
-    ~TempDir();
-    const std::filesystem::path& path() const { return path_; }
-};
-
-Bytes readFile(const std::filesystem::path& path);
-// False when the file could not be written.
-bool writeFile(const std::filesystem::path& path, const Bytes& bytes);
 
 }  // namespace vx470::test
