@@ -108,6 +108,15 @@ def content(path):
         return f.read()
 
 
+def put(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def status(p):
+    return "".join(w.name for w in p.main().find(None, "status bar").all("label"))
+
+
 # ---- doing things -------------------------------------------------------------------------
 
 def does(p, action, expected, what):
@@ -140,6 +149,14 @@ def replace_text(box, text):
 def toolbar(p, tip, title):
     p.main().find(tip, "push button").click()
     return p.window("dialog", title)
+
+
+def open_file(p, button, title, path, then=None, field="File name:"):
+    """Types the path into the button's file (or folder) dialog and takes it with Enter."""
+    replace_text(toolbar(p, button, title).find(field, "text"), path)
+    key("Return")
+    then and then()
+    p.gone(title)
 
 
 def tidy(p):
@@ -351,15 +368,13 @@ def the_graph_read_under_the_pointer(p, c):
     f, gain = float(c[f"Left notch {k + 1} frequency"].text), row(c, 0, k)[2] - 45
     x, y, w, h = c["Left response curve"].extents()
     xdo("mousemove", x + round(math.log10(f / 20) * 575 / 3), y + h // 2)
-    bar = p.main().find(None, "status bar")
-    shown = lambda: "".join(w.name for w in bar.all("label"))
-    wait(lambda: f"nearest notch {k + 1} " in shown(), f"the readout of notch {k + 1}")
-    text = shown()
+    text = wait(lambda: f"nearest notch {k + 1} " in status(p) and status(p),
+                f"the readout of notch {k + 1}")
     hz, response = text.split(" Hz: ")[0].split()[-1], text.split(": ")[1].split(" dB")[0]
     check(text.startswith("Left ") and abs(math.log10(float(hz) / f)) < 0.01
           and float(response) <= gain + 0.5 and f", {gain} dB, Q " in text, f"readout {text!r}")
     xdo("mousemove", x + w // 2, y - 60)
-    wait(lambda: shown() == "", "the readout to empty off the graphs")
+    wait(lambda: status(p) == "", "the readout to empty off the graphs")
 
 
 @scenario
@@ -499,21 +514,16 @@ def preset_files(p, c):
     for name, data in [("crafted.Fbk", image), ("café.Fbk", image), ("short.Fbk", bytes(100)),
                        ("locked.Fbk", image), ("ro.Fbk", old), ("real.Fbk", old),
                        ("mine.Fbk", old), ("mine.Fbk.saving", mine)]:
-        with open(path(name), "wb") as f:
-            f.write(data)
+        put(path(name), data)
     os.chmod(path("locked.Fbk"), 0)
     os.chmod(path("ro.Fbk"), 0o444)
     os.symlink("real.Fbk", path("link.Fbk"))
 
     def run(op, name, error, then):
-        def take():
-            replace_text(toolbar(p, *OPS[op]).find("File name:", "text"), name)
-            there = os.path.lexists(path(name))
-            key("Return")
-            if op == "Save" and there:
-                p.box(OPS[op][1]).answer("Yes")  # the dialog's own question
-            p.gone(OPS[op][1])
-        does(p, take, applies(image) if op == "Load" and not error else [], f"{op} {name}")
+        yes = lambda: p.box(OPS[op][1]).answer("Yes")  # the dialog's own question
+        there = op == "Save" and os.path.lexists(path(name))
+        does(p, lambda: open_file(p, *OPS[op], name, yes if there else None),
+             applies(image) if op == "Load" and not error else [], f"{op} {name}")
         if error:
             ask(p, " Error", error, "OK")
         check(not p.tops("alert"), f"{op} {name} shows {list(p.tops('alert'))}")
@@ -546,10 +556,7 @@ BACKUP, RESTORE = "Back up unit...", "Restore..."
 
 
 def choose_folder(p, button, title, path):
-    p.main().find(button, "push button").click()
-    replace_text(p.window("dialog", title).find("Directory:", "text"), path)
-    key("Return")
-    p.gone(title)
+    open_file(p, button, title, path, field="Directory:")
 
 
 def backups(p):
@@ -777,25 +784,12 @@ def compared_pixels(c):
             for ch in (0, 1)]
 
 
-def open_file(p, button, title, path, then=None):
-    p.main().find(button, "push button").click()
-    replace_text(p.window("dialog", title).find("File name:", "text"), path)
-    key("Return")
-    then and then()
-    p.gone(title)
-
-
-def status(p):
-    return "".join(w.name for w in p.main().find(None, "status bar").all("label"))
-
-
 @scenario
 def the_curves_follow_a_load_frame_by_frame(p, c):
     """Screenshots taken while a preset file's frames go out show each graph between the curve it
     had and the one it ends with, in at least two states of its own."""
     image, path = crafted_image(), p.file("crafted.Fbk")
-    with open(path, "wb") as f:
-        f.write(image)
+    put(path, image)
     where, n, shots = places(c), len(p.frames), []
     before = graphs(where)
 
@@ -815,8 +809,7 @@ def a_file_compared_shows_under_the_curves_and_nothing_is_sent(p, c):
     image = bytearray(crafted_image())
     for o in (28 + 44, 80 + 28 + 44):  # notch 12 of each channel: -45 dB at 2 kHz
         image[o:o + 3] = bytes([0, 486 >> 8, 486 & 255])
-    with open(p.file("other.Fbk"), "wb") as f:
-        f.write(image)
+    put(p.file("other.Fbk"), image)
     does(p, lambda: open_file(p, "Compare with file...", "Open", p.file("other.Fbk")), [],
          "comparing with a file")
     wait(lambda: status(p) == "Compared with: other.Fbk", "the name of the comparison")
@@ -830,8 +823,7 @@ def a_file_compared_shows_under_the_curves_and_nothing_is_sent(p, c):
 @scenario
 def a_stored_preset_compared_is_read_byte_by_byte(p, c):
     def compare():
-        p.main().find("Compare with preset...", "push button").click()
-        dialog = p.window("dialog", "Compare with preset")
+        dialog = toolbar(p, "Compare with preset...", "Compare with preset")
         dialog.find("09", "table cell").click()
         dialog.answer("Compare")
         p.gone("Compare with preset")
@@ -840,17 +832,6 @@ def a_stored_preset_compared_is_read_byte_by_byte(p, c):
     wait(lambda: any(compared_pixels(c)), "the compared curves")
 # ---- the graph on a scaled screen, its export and its idle cost ---------------------------
 scenario = group("crisp")
-
-
-def screen(x, y, w, h):
-    """The screen's pixels in a rectangle as rows of (r, g, b), read from ImageMagick's PPM."""
-    data = subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "-depth", "8",
-                           "ppm:-"],
-                          check=True, capture_output=True).stdout
-    width, height = map(int, data.split(maxsplit=3)[1:3])
-    pixels = data[len(data) - 3 * width * height:]
-    return [[tuple(pixels[3 * (j * width + i):3 * (j * width + i) + 3]) for i in range(width)]
-            for j in range(height)]
 
 
 @scenario
@@ -866,13 +847,12 @@ def at_twice_the_scale_the_curve_is_drawn_at_the_screens_resolution(desk):
         x, y, w, h = (2 * v for v in p.controls()["Left response curve"].extents())
         check((w, h) == (1152, 384), f"the Left graph is {w} x {h} pixels on the screen")
         time.sleep(1)
-        shot = screen(x, y, w, h)
-        red = lambda px: px[0] > px[2] + 60 and px[0] > px[1] + 60
-        curve = [(i, j) for j in range(len(shot) - 1) for i in range(len(shot[j]) - 1)
-                 if red(shot[j][i])]
+        shot = graphs([(x, y, w, h)])[0]
+        px = lambda i, j: shot[3 * (w * j + i):3 * (w * j + i) + 3]
+        curve = [(i, j) for j in range(h - 1) for i in range(w - 1)
+                 if px(i, j)[0] > max(px(i, j)[1:]) + 60]  # red
         check(len(curve) > w, f"{len(curve)} red pixels in the Left graph")
-        uniform = lambda i, j: len({shot[j][i], shot[j][i + 1], shot[j + 1][i],
-                                    shot[j + 1][i + 1]}) == 1
+        uniform = lambda i, j: len({px(i, j), px(i + 1, j), px(i, j + 1), px(i + 1, j + 1)}) == 1
         for ox, oy in ((0, 0), (0, 1), (1, 0), (1, 1)):
             check(any(not uniform(i, j) for i, j in curve if (i - ox) % 2 == (j - oy) % 2 == 0),
                   f"the curve is in 2 x 2 blocks from ({ox}, {oy}): an enlarged bitmap")
@@ -886,22 +866,16 @@ def export_curves_by_the_button_and_the_file_dialog(desk):
     with unit(desk) as p:
         image = crafted_image()
         os.mkdir(p.file("Preset"))
-        with open(p.file("Preset/crafted.Fbk"), "wb") as f:
-            f.write(image)
-        replace_text(toolbar(p, *OPS["Load"]).find("File name:", "text"), "crafted.Fbk")
-        does(p, lambda: key("Return"), applies(image), "the load")
+        put(p.file("Preset/crafted.Fbk"), image)
+        does(p, lambda: open_file(p, *OPS["Load"], "crafted.Fbk"), applies(image), "the load")
         c = p.controls()
         freq, gain = c["Left notch 5 frequency"].text, row(c, 0, 4)[2] - 45
 
         def run(name, signature):
-            def take():
-                box = toolbar(p, "Export curves...", "Save As")
-                replace_text(box.find("File name:", "text"), p.file("Preset/" + name))
-                key("Return")
-                p.gone("Save As")
-            does(p, take, [], f"exporting {name}")
-            check(not p.tops("alert"), f"{name}: {list(p.tops('alert'))}")
             path = p.file("Preset/" + name)
+            does(p, lambda: open_file(p, "Export curves...", "Save As", path), [],
+                 f"exporting {name}")
+            check(not p.tops("alert"), f"{name}: {list(p.tops('alert'))}")
             data = content(path) or b""
             check(data.startswith(signature), f"{name} begins {data[:16]!r}")
             if name.endswith(".png"):  # read whole by ImageMagick
@@ -925,8 +899,7 @@ def a_still_pointer_over_a_graph_costs_no_processor(desk):
     with unit(desk) as p:
         x, y, w, h = p.controls()["Left response curve"].extents()
         xdo("mousemove", x + w // 3, y + h // 2)
-        bar = p.main().find(None, "status bar")
-        wait(lambda: any("nearest notch" in w.name for w in bar.all("label")), "the readout")
+        wait(lambda: "nearest notch" in status(p), "the readout")
         time.sleep(1)
         before = p.cpu()
         time.sleep(5)
@@ -1052,9 +1025,7 @@ def undo_and_redo_name_the_edit_and_send_what_restores_the_unit(p, c):
     does(p, lambda: key("ctrl+shift+z"), [notch(1, k, f, q, g - 1)], "Ctrl+Shift+Z")
     does(p, lambda: key("ctrl+z"), [notch(1, k, f, q, g)], "Ctrl+Z")
     before, image = shown_applies(c), crafted_image()
-    with open(p.file("undo.Fbk"), "wb") as file:
-        file.write(image)
-
+    put(p.file("undo.Fbk"), image)
     does(p, lambda: open_file(p, *OPS["Load"], p.file("undo.Fbk")), applies(image), "the load")
     does(p, lambda: edit_menu(p, "Undo Load undo.Fbk"), before, "undoing the load")
     check(shown_applies(c) == before, "the editor does not show what it did before the load")

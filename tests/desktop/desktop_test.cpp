@@ -254,11 +254,6 @@ TEST_F(MainWindowTest, BothChannelsFitAMaximisedWindowOnA1280By800Screen) {
     QTest::qWait(0);
 
     EXPECT_TRUE(window->findChild<QMdiArea*>()->subWindowList().value(0)->isMaximized());
-    // The graphs show their canvases 1:1 (a scaled screen scales them).
-    if (graph(0)->devicePixelRatioF() == 1.0) {
-        EXPECT_EQ(graph(0)->grab().toImage().convertToFormat(QImage::Format_RGB32),
-                  graph(0)->Image());
-    }
     EXPECT_EQ(clippedWidgets(window.get()), QStringList());
     for (int ch = 0; ch < kChannels; ++ch) {  // the dB scale beside the graph, at its rows
         const QRect canvas = graph(ch)->geometry();
@@ -302,9 +297,8 @@ TEST_F(MainWindowTest, TheCurvesFollowALoadFrameByFrame) {
     EXPECT_EQ(paints, expected);
 }
 
-// A graph drawn on a 200 % screen is drawn there, not enlarged: some 2 x 2 block of device
-// pixels on the curve is not of one colour, and the curve passes through the notch's depth at
-// its column. At 100 % the view shows the canvas pixel for pixel.
+// At 100 % a graph shows its canvas pixel for pixel; at 200 % the curve passes through the
+// notch's depth at its column. (That it is drawn there, not enlarged: blackbox_crisp.)
 TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
     const auto rendered = [&](qreal dpr) {
         QImage image(QSize(Canvas::Width, Canvas::Height) * dpr, QImage::Format_RGB32);
@@ -314,15 +308,6 @@ TEST_F(MainWindowTest, AGraphIsDrawnAtTheScreensResolution) {
     };
     EXPECT_EQ(rendered(1), graph(0)->Image());
     const QImage image = rendered(2);
-    bool fine = false;
-    for (int y = 0; y + 1 < image.height(); y += 2) {
-        for (int x = 0; x + 1 < image.width(); x += 2) {
-            const QRgb a = image.pixel(x, y);
-            fine |= qRed(a) > qBlue(a) + 60 &&
-                    (a != image.pixel(x + 1, y) || a != image.pixel(x, y + 1));
-        }
-    }
-    EXPECT_TRUE(fine);
     const double f = program.channels.model.NotchFrequency[4];
     const int column = static_cast<int>(2 * (FrequencyColumn(f) + 0.5));
     int deepest = 0;

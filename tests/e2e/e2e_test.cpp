@@ -1,7 +1,7 @@
 // The program core and the link with the real serial adapter, against a simulated unit on a
 // pseudo-terminal that misbehaves on purpose, and ports that do (unplugged, busy, refused,
-// another device); dialogs and the host are scripted. What the
-// user sees of it is left to the black-box tests of the real program.
+// another device); dialogs and the host are scripted. What the user sees of it, and a user's
+// log replayed, are left to the black-box tests of the real program.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -12,17 +12,13 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
-#include "core/app_info.h"
 #include "core/presets/frm_read.h"
-#include "core/presets/frm_store.h"
 #include "core/program.h"
 #include "core/program_end.h"
 #include "desktop/qt_serial_port.h"
 #include "sim/pty_server.h"
-#include "sim/replay.h"
 #include "tests/fakes/fakes.h"
 #include "tests/support/scaled_clock.h"
 
@@ -63,12 +59,6 @@ struct OnPty {
         EXPECT_TRUE(std::equal(image.begin(), image.end(), program.channels.image.begin()));
         EXPECT_TRUE(dialogs.shown.empty());
         EXPECT_EQ(unit.frameCount(), kStartupFrames + resends);
-    }
-    // Stores the editor's settings as preset 5 under the name it has.
-    void store() {
-        dialogs.answers = {Answer::Yes};
-        host.onStore = [](FrmStore& f) { f.Command1[1].UserClick(); };
-        program.mainWindow.Command1[2].UserClick();
     }
     // An edit, or a read of preset 5 (answering Yes to its question).
     void act(bool read) {
@@ -200,47 +190,6 @@ TEST(PortSearch, OtherDevicesAreSkippedAndPortsTheUserCanFixAreNamed) {
     qputenv("VX470_PORTS", "/dev/a::/dev/b");  // how a test or the user names the ports
     EXPECT_EQ(desktop::QtSerialPort::systemPorts(), (QStringList{"/dev/a", "", "/dev/b"}));
     qunsetenv("VX470_PORTS");
-}
-
-// A log a user sent in, saved by the program: the start-up against a unit with presets 5 and
-// 9, then a store into preset 5 during which one reply came short (and the frame was resent),
-// one brought 3 bytes too many, and after the 100th frame the unit answered no more. Played
-// back, the program writes every frame of the log, reads what it read then and ends as it
-// ended: "Time out" after six writes of the same frame.
-TEST(Replay, AUsersLogOfAStoreCutOffHalfWayEndsTheSameWay) {
-    std::ifstream file(VX470_E2E_DIR "/logs/store_cut_off.log");
-    vxsim::ParsedReplay replay = vxsim::parseReplay(file);
-    ASSERT_EQ(replay.error, "");
-    OnPty r({.peer = vxsim::Peer::Replay, .replay = std::move(replay.steps)}, 20);
-    EXPECT_THROW(r.store(), ProgramEnd);
-    EXPECT_EQ(test::boxesOn(r.dialogs).back(), std::string(kApplicationTitle) + ": Time out");
-    EXPECT_EQ(r.unit.withUnit([](const vxsim::Unit& u) { return u.replayMisses(); }), 0u);
-
-    // The lines without their times. A short reply waits unseen: the log counts its bytes at
-    // the time-out, the replay sends them with the rest after the resend. Which ports were
-    // opened when depends on the program's port search, not on the unit.
-    const auto aboutPorts = [](const std::string& line) {
-        return line.find("  -  ") != std::string::npos && line.find(" port ") != std::string::npos;
-    };
-    const auto plain = [](std::string line) {
-        line.erase(0, 10);
-        if (line.starts_with("  -  time out:"))
-            line.resize(std::string_view("  -  time out").size());
-        return line;
-    };
-    std::vector<std::string> logged, replayed;
-    file.clear();
-    file.seekg(0);
-    for (std::string line; std::getline(file, line);)
-        if (!line.starts_with('#') && !aboutPorts(line)) logged.push_back(plain(line));
-    for (const std::string& line : r.program.trafficLog.lines())
-        if (!aboutPorts(line)) replayed.push_back(plain(line));
-    const auto [got, want] =
-        std::mismatch(replayed.begin(), replayed.end(), logged.begin(), logged.end());
-    EXPECT_TRUE(got == replayed.end() && want == logged.end())
-        << "from entry " << want - logged.begin() << " on the replay has "
-        << (got == replayed.end() ? "nothing" : *got) << ", the log "
-        << (want == logged.end() ? "nothing" : *want);
 }
 
 }  // namespace

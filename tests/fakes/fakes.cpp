@@ -1,8 +1,6 @@
 #include "tests/fakes/fakes.h"
 
 #include <algorithm>
-#include <fstream>
-#include <random>
 
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
@@ -11,7 +9,6 @@
 namespace vx470::test {
 
 std::unique_ptr<SerialPort> FakeSerialPort::another() {
-    if (!root_->sideBySide) return nullptr;
     auto port = std::make_unique<FakeSerialPort>(clock_);
     port->root_ = root_;
     return port;
@@ -28,7 +25,6 @@ bool FakeSerialPort::open(int number) {
 
 void FakeSerialPort::reset() {
     openable = {1};
-    writeFails = false;
     onWrite = nullptr;
     forgetWrites();
     opens.clear();
@@ -46,7 +42,7 @@ void FakeSerialPort::forgetWrites() {
 }
 
 bool FakeSerialPort::write(std::span<const std::uint8_t> bytes) {
-    if (!open_ || root_->writeFails) return false;
+    if (!open_) return false;
     Bytes record;
     if (!spare_.empty()) {
         record = std::move(spare_.back());
@@ -137,7 +133,6 @@ void FakeHost::showModal(FrmStore& form) {
 }
 
 void FakeHost::showModal(FrmUnitJob& form) {
-    if (onUnitJob) onUnitJob(form);
     while (form.Running()) form.Timer_Tick();
     if (!form.Unloaded()) form.Command1_Click(0);
 }
@@ -195,29 +190,6 @@ void MiniUnit::attach(FakeSerialPort& fake) {
             p.arriveNow(std::array<std::uint8_t, 10>{0xF0, 0x5B, cmd, 0x5B, w[3], w[4],
                                                      cmd == 16 ? cell : w[6], w[7], w[8], 0xF7});
     };
-}
-
-TempDir::TempDir()
-    : path_(std::filesystem::temp_directory_path() /
-            ("vx470-test-" + std::to_string(std::random_device{}()))) {
-    std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-    std::error_code e;
-    std::filesystem::remove_all(path_, e);
-}
-
-Bytes readFile(const std::filesystem::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(f), {});
-}
-
-bool writeFile(const std::filesystem::path& path, const Bytes& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-    return f.good();
 }
 
 }  // namespace vx470::test

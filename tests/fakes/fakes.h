@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <deque>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
@@ -17,10 +16,10 @@
 #include "core/platform/file_dialogs.h"
 #include "core/platform/host.h"
 #include "core/platform/serial_port.h"
+#include "tests/support/files.h"
 
 namespace vx470::test {
 
-using Bytes = std::vector<std::uint8_t>;
 using FrameList = std::vector<Bytes>;
 using Texts = std::vector<std::string>;
 
@@ -49,8 +48,6 @@ class FakeSerialPort final : public SerialPort {
     // The ports of another() share these with the port that made them, and record their
     // opens and writes here too.
     std::set<int> openable{1};  // all other port numbers fail to open
-    bool sideBySide = true;     // another() makes ports that open beside this one
-    bool writeFails = false;    // a line that has died with an error
     std::function<void(FakeSerialPort& port, const Bytes& written)> onWrite;
     // Input that reaches the port `after` from now.
     void arrive(Bytes bytes, Clock::Duration after = {});
@@ -135,7 +132,6 @@ class FakeHost final : public Host {
     // Act on a modal dialog while it is "open"; unless they unload it, it is cancelled.
     std::function<void(FrmRead&)> onRead;
     std::function<void(FrmStore&)> onStore;
-    std::function<void(FrmUnitJob&)> onUnitJob;  // before the job runs
 
     ScreenSize screenSize() override { return screen; }
     std::string currentDirectory() override { return directory; }
@@ -147,8 +143,8 @@ class FakeHost final : public Host {
     }
     void showModal(FrmRead& form) override;
     void showModal(FrmStore& form) override;
-    // A job runs to its end as the window's timer would run it; a restore or a comparison that
-    // onUnitJob does not start is cancelled.
+    // A job runs to its end as the window's timer would run it; one that waits for a choice (a
+    // restore, a comparison) is cancelled.
     void showModal(FrmUnitJob& form) override;
 };
 
@@ -183,19 +179,5 @@ struct MiniUnit {
     void usePreset(int shown, const std::string& name);
     void attach(FakeSerialPort& fake);
 };
-
-// A fresh directory for the files a test writes, removed afterwards.
-class TempDir {
-    std::filesystem::path path_;
-
-  public:
-    TempDir();
-    ~TempDir();
-    const std::filesystem::path& path() const { return path_; }
-};
-
-Bytes readFile(const std::filesystem::path& path);
-// False when the file could not be written.
-bool writeFile(const std::filesystem::path& path, const Bytes& bytes);
 
 }  // namespace vx470::test

@@ -61,16 +61,6 @@ std::string text(const List& list) {
     return list.empty() ? " nothing" : s.str();
 }
 
-// Writes `bytes` into the unit's memory from `address` on, as a store would.
-template <typename Range>
-void poke(vxsim::Unit& unit, int address, const Range& bytes) {
-    for (std::uint8_t b : bytes) {
-        const auto high = std::uint8_t(address >> 8), low = std::uint8_t(address++);
-        const std::uint8_t f[] = {0xF0, 0x5B, Command::WriteByte, high, low, 0, b, 0, 0, 0xF7};
-        unit.receive(f, {});
-    }
-}
-
 // Moves the bar as a user does; true when that changes what it holds.
 bool moves(ScrollBar& b, int value) {
     const bool changes = b.EffectiveEnabled() && std::clamp(value, b.Min(), b.Max()) != b.Value();
@@ -115,7 +105,6 @@ struct Session {
         poke(unit, DeviceAddress::Images + 160 * kJunkSlot, junk);
         poke(unit, DeviceAddress::Names + 8 * kJunkSlot, std::string_view("  Junk  "));
         poke(unit, DeviceAddress::Marks + kJunkSlot, Bytes{DeviceAddress::Occupied});
-        unit.takeOutput(vxsim::TimePoint::max());  // the replies to those writes go nowhere
         seen = unit.receivedFrames().size();
         if (demo) dialogs.answers = {Answer::Yes};  // to "continue in demo mode?"
         program.Start();

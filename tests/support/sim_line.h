@@ -3,11 +3,24 @@
 #include <algorithm>
 #include <deque>
 
+#include "core/link/commands.h"
 #include "core/platform/clock.h"
 #include "core/platform/serial_port.h"
 #include "sim/unit.h"
 
 namespace vx470::test {
+
+// Writes `bytes` into the unit's memory from `address` on, as a store would, behind the
+// program's back: the replies go nowhere.
+template <typename Range>
+void poke(vxsim::Unit& unit, int address, const Range& bytes) {
+    for (std::uint8_t b : bytes) {
+        const auto high = std::uint8_t(address >> 8), low = std::uint8_t(address++);
+        const std::uint8_t f[] = {0xF0, 0x5B, Command::WriteByte, high, low, 0, b, 0, 0, 0xF7};
+        unit.receive(f, {});
+    }
+    unit.takeOutput(vxsim::TimePoint::max());
+}
 
 // The simulated unit in-process as the program's serial line and clock. Time is virtual: it
 // moves only when the program waits for input (to the unit's next event) or when the caller

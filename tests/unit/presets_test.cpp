@@ -13,7 +13,6 @@
 #include "core/link/converters.h"
 #include "core/presets/frm_read.h"
 #include "core/presets/frm_store.h"
-#include "core/presets/frm_unit_job.h"
 #include "core/presets/preset_files.h"
 #include "core/program_end.h"
 #include "core/text/utf8.h"
@@ -50,29 +49,23 @@ TEST(Startup, SilentPortsAreSkippedTheUnitsPortIsStoredAndASmallScreenIsWarnedOf
 }
 
 // Where "init.cfg" is read and written and where the preset dialogs open: beside the first of
-// the start directory and the executable's folder that holds an "init.cfg" of its own, else in
-// the user's folders, made when first needed.
-TEST(Startup, FilesAreTheUsersUnlessAFolderHoldsItsOwnInitCfg) {
-    enum class Holder { None, Start, Executable };
-    for (const Holder holder : {Holder::None, Holder::Start, Holder::Executable}) {
-        SCOPED_TRACE(static_cast<int>(holder));
+// the start directory and the executable's folder that holds an "init.cfg" of its own. (Else in
+// the user's folders, made when first needed: blackbox_installed.)
+TEST(Startup, FilesAreBesideTheFirstFolderThatHoldsItsOwnInitCfg) {
+    for (const bool inStart : {true, false}) {
+        SCOPED_TRACE(inStart ? "start directory" : "executable's folder");
         test::Starting s;
-        const fs::path exe = s.file("bin"), config = s.file("config"), data = s.file("data");
+        const fs::path exe = s.file("bin"), home = inStart ? s.dir.path() : exe;
         fs::create_directory(exe);
-        s.p.host.folders = {exe.string(), config.string(), data.string()};
-        if (holder == Holder::Start) writeFile(s.file("init.cfg"), {});
-        if (holder == Holder::Executable) writeFile(exe / "init.cfg", {});
+        s.p.host.folders = {exe.string(), s.file("config").string(), s.file("data").string()};
+        writeFile(home / "init.cfg", {});
         s.unit.attach(s.p.port);
         s.start();
         s.click(0);
-        const fs::path home = holder == Holder::None    ? config
-                              : holder == Holder::Start ? s.dir.path()
-                                                        : exe;
-        const fs::path presets = holder == Holder::None ? data / "Preset" : home;
         EXPECT_EQ(readFile(home / "init.cfg"), (Bytes{1, 0}));
-        EXPECT_EQ(s.p.fileDialogs.requests.at(0).initialFolder, presets.string());
-        EXPECT_EQ(fs::exists(s.file("init.cfg")), holder == Holder::Start);
-        EXPECT_EQ(fs::exists(data), holder == Holder::None);
+        EXPECT_EQ(s.p.fileDialogs.requests.at(0).initialFolder, home.string());
+        EXPECT_EQ(fs::exists(s.file("init.cfg")), inStart);
+        EXPECT_FALSE(fs::exists(s.file("data")));
     }
     // A preset folder that cannot be made: the dialog opens where a portable copy's would.
     test::Starting s;
@@ -178,43 +171,28 @@ TEST_F(Presets, ASaveReplacesOnlyWhatTheUserCouldChange) {
 // An export's sheet in the editor's words, model values beyond their tables shown as their
 // nearest end; the chosen name's extension picks the kind of file.
 TEST(ExportSheet, RowsInTheEditorsWordsAndTheKindOfFileByItsName) {
+    // Left's settings and notch 2 in the model; that notch's row and Left's, cells after '|'.
     struct Case {
         int autoLeft, qAuto, sensitivity, release;
         double frequency, gain, q;
-        std::vector<std::string> notch2, leftSettings;
+        std::string notch2, leftSettings;
+    };
+    const auto cells = [](const std::vector<std::string>& row) {
+        std::string s;
+        for (const std::string& cell : row) s += "|" + cell;
+        return s;
     };
     std::tm when{};
     std::tie(when.tm_year, when.tm_mon, when.tm_mday, when.tm_hour, when.tm_min) =
         std::tuple(126, 2, 4, 9, 5);
-    for (const Case& c : std::vector<Case>{
-             {2,
-              3,
-              15,
-              1,
-              FrequencyGrid[100],
-              -7,
-              2,
-              {"Left", "2", "automatic", GridFrequencyText(100), "-7", "1/10"},
-              {"Left", "2", "1/5", "Variable", "16", "Fast", "Sharp"}},
-             {-3,
-              9,
-              99,
-              -1,
-              0,
-              -100,
-              std::numeric_limits<double>::quiet_NaN(),
-              {"Left", "2", "manual", "20", "-45", "1/70"},
-              {"Left", "0", "1/5", "Variable", "16", "Slow", "Sharp"}},
-             {40,
-              -2,
-              -5,
-              7,
-              1e9,
-              12,
-              7,
-              {"Left", "2", "automatic", "20000", "0", "1/5"},
-              {"Left", "12", "1/70", "Variable", "1", "Fast", "Sharp"}},
-         }) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const Case& c : {Case{2, 3, 15, 1, FrequencyGrid[100], -7, 2,
+                               "|Left|2|automatic|" + GridFrequencyText(100) + "|-7|1/10",
+                               "|Left|2|1/5|Variable|16|Fast|Sharp"},
+                          {-3, 9, 99, -1, 0, -100, nan, "|Left|2|manual|20|-45|1/70",
+                           "|Left|0|1/5|Variable|16|Slow|Sharp"},
+                          {40, -2, -5, 7, 1e9, 12, 7, "|Left|2|automatic|20000|0|1/5",
+                           "|Left|12|1/70|Variable|1|Fast|Sharp"}}) {
         ChannelModel m;
         m.NumNotchAuto = {static_cast<std::int16_t>(c.autoLeft), 12};
         m.QNotchAuto[0] = static_cast<std::int16_t>(c.qAuto);
@@ -226,11 +204,10 @@ TEST(ExportSheet, RowsInTheEditorsWordsAndTheKindOfFileByItsName) {
         const ExportSheet sheet = MakeExportSheet(m, "05: Stage", when);
         EXPECT_EQ(std::tuple(sheet.preset, sheet.date, sheet.notches.rows.size()),
                   std::tuple("Preset: 05: Stage", "Exported 2026-03-04 09:05", 24u));
-        EXPECT_EQ(sheet.notches.rows[1], c.notch2);
+        EXPECT_EQ(cells(sheet.notches.rows[1]), c.notch2);
         EXPECT_EQ(sheet.notches.rows[23][2], "automatic");
-        EXPECT_EQ(sheet.automatic.rows[0], c.leftSettings);
-        EXPECT_EQ(sheet.automatic.rows[1],
-                  (std::vector<std::string>{"Right", "12", "1/70", "Fixed", "1", "Slow", "Sharp"}));
+        EXPECT_EQ(cells(sheet.automatic.rows[0]), c.leftSettings);
+        EXPECT_EQ(cells(sheet.automatic.rows[1]), "|Right|12|1/70|Fixed|1|Slow|Sharp");
     }
     using F = std::optional<SheetFormat>;
     for (const auto& [name, format] :
@@ -290,13 +267,10 @@ TEST_F(Presets, NamesHoldOnlyWhatTheUnitCanStoreAndShowAsStoredOrRead) {
 }
 
 // Another preset's curve shows under the live one, in the channel's second colour, where the
-// two differ; nothing goes to the unit, and once cleared the canvases are as they were. A
-// stored preset is read byte by byte; a file the editor would refuse is refused the same way.
+// two differ; nothing goes to the unit, and once cleared the canvases are as they were. A file
+// the editor would refuse is refused the same way. (A stored preset: blackbox_compare.)
 TEST(Comparison, DrawsUnderTheLiveCurveSendsNothingAndClearsToWhatWasThere) {
     test::Starting s;
-    s.unit.usePreset(9, "Stage 09");
-    std::copy(DefaultImage.begin(), DefaultImage.end(), s.unit.memory.begin() + 288 + 160 * 4);
-    s.unit.memory[288 + 160 * 4 + 32] = 0;  // its Left notch 2 at -45 dB
     s.unit.attach(s.p.port);
     s.start();
     const ResponseGraph& graph = s.program.graph;
@@ -316,34 +290,20 @@ TEST(Comparison, DrawsUnderTheLiveCurveSendsNothingAndClearsToWhatWasThere) {
     test::writeFile(s.file("other.Fbk"), test::Bytes(other.begin(), other.end()));
     test::writeFile(s.file("short.Fbk"), test::Bytes(100));
     MDIFrmMain& main = s.program.mainWindow;
-    struct Case {
-        const char* file;  // nullptr: stored preset 09
-        const char* box;
-        const char* label;
-        bool left, right;  // where the compared curve shows
-    };
-    for (const Case& c :
-         {Case{"other.Fbk", nullptr, "Compared with: other.Fbk", false, true},
-          {"short.Fbk", " Error:  Not a preset file: it holds fewer than 161 bytes.",
-           "Compared with: other.Fbk", false, true},
-          {nullptr, nullptr, "Compared with: 09 Stage 09", true, false}}) {
-        SCOPED_TRACE(c.file ? c.file : "09");
+    // The file, the box it brings; the comparison is other.Fbk's in both cases.
+    for (const auto& [file, box] :
+         {std::pair<const char*, Texts>{"other.Fbk", {}},
+          {"short.Fbk", {" Error:  Not a preset file: it holds fewer than 161 bytes."}}}) {
+        SCOPED_TRACE(file);
         s.p.port.writes.clear();
         s.p.dialogs.shown.clear();
-        if (c.file) {
-            s.p.fileDialogs.paths = {s.file(c.file).string()};
-            main.CompareMenu[0].UserClick();
-        } else {
-            s.p.host.onUnitJob = [](FrmUnitJob& f) { f.List1.UserDoubleClick(4); };
-            main.CompareMenu[1].UserClick();
-        }
-        EXPECT_EQ(s.boxes(), c.box ? Texts{c.box} : Texts{});
-        for (const auto& w : s.p.port.writes) ASSERT_EQ(w.bytes[2], 16);
-        EXPECT_EQ(s.p.port.writes.size(), c.file ? 0u : 161u);
-        EXPECT_EQ(main.Label1.Caption(), c.label);
+        s.p.fileDialogs.paths = {s.file(file).string()};
+        main.CompareMenu[0].UserClick();
+        EXPECT_EQ(std::tuple(s.boxes(), s.p.port.writes.size(), main.Label1.Caption()),
+                  std::tuple(box, 0u, "Compared with: other.Fbk"));
         EXPECT_EQ(
             std::pair(count(0, graph.CompareColor[0]) > 0, count(1, graph.CompareColor[1]) > 0),
-            std::pair(c.left, c.right));
+            std::pair(false, true));
         for (int ch : {0, 1}) {  // the live curve keeps every pixel
             const auto was = before[static_cast<std::size_t>(ch)], now = bits(ch);
             for (std::size_t i = 0; i < was.size(); ++i) {
