@@ -1,6 +1,7 @@
 #include "core/editor/edit_history.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "core/device/parameters.h"
