@@ -51,15 +51,21 @@ void CanvasView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     showCursor(pointer_);
-    if (Hovered)
-        Hovered(
-            QString::fromStdString(ReadGraph(graph_, graph_.Model(), channel_, pointer_.x()).text));
+    showReadout();
+}
+
+void CanvasView::showReadout() {
+    if (!Hovered) return;
+    Hovered(QString::fromStdString(
+        drag_ != nullptr && drag_->Dragging()
+            ? drag_->Sending()
+            : ReadGraph(graph_, graph_.Model(), channel_, pointer_.x()).text));
 }
 
 void CanvasView::followPointer() {
     if (!std::exchange(moveDue_, false) || drag_ == nullptr || !drag_->Dragging()) return;
     gate_->enter(this, [&] { drag_->Move(pointer_.x(), pointer_.y()); });
-    if (Hovered) Hovered(QString::fromStdString(drag_->Sending()));
+    showReadout();
     FollowCanvas();
 }
 
@@ -69,7 +75,7 @@ void CanvasView::mousePressEvent(QMouseEvent* event) {
     pointer_ = canvasPoint(event->position());
     gate_->enter(this, [&] { drag_->Press(channel_, pointer_.x(), pointer_.y()); });
     showCursor(pointer_);
-    if (drag_->Dragging() && Hovered) Hovered(QString::fromStdString(drag_->Sending()));
+    if (drag_->Dragging()) showReadout();
     FollowCanvas();
 }
 
@@ -84,9 +90,7 @@ void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     pointer_ = canvasPoint(event->position());
     gate_->enter(this, [&] { drag_->Release(pointer_.x(), pointer_.y()); });
     showCursor(pointer_);
-    if (Hovered)
-        Hovered(
-            QString::fromStdString(ReadGraph(graph_, graph_.Model(), channel_, pointer_.x()).text));
+    showReadout();
     FollowCanvas();
 }
 

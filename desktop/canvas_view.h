@@ -59,6 +59,8 @@ class CanvasView final : public QWidget {
     // is busy only update that place, so the unit gets the latest one, not each in turn.
     void followPointer();
     void showCursor(QPointF at);
+    // Hovered with what the graph shows at the pointer, or during a drag what is sent.
+    void showReadout();
 
     const ResponseGraph& graph_;
     int channel_;

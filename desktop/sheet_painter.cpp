@@ -32,8 +32,7 @@ void font(QPainter& p, double size, bool bold) {
 double graphAt(QPainter& p, const ResponseGraph& graph, int ch, double top) {
     font(p, 13, true);
     p.setPen(Qt::black);
-    p.drawText(QPointF(kMargin, top + 12),
-               ch == 0 ? QStringLiteral("Left") : QStringLiteral("Right"));
+    p.drawText(QPointF(kMargin, top + 12), FromProgramText(ChannelName(ch)));
     const QRectF area(kMargin, top + 18, Canvas::Width, Canvas::Height);
     PaintGraph(p, graph, ch, area);
     p.setPen(Qt::black);

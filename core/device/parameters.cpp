@@ -24,10 +24,6 @@ std::size_t recordOf(const Parameter& p) {
     return at(NotchOffset[at(p.channel * kNotchesPerChannel + p.filter)]);
 }
 
-int frequencyIndex(const PresetImage& image, std::size_t record) {
-    return 256 * image[record + NotchRecord::FreqHigh] + image[record + NotchRecord::FreqLow];
-}
-
 // The byte the parameter lives in (the frequency's high byte for a frequency).
 std::size_t offsetOf(const Parameter& p) {
     const auto c = at(p.channel);
@@ -140,7 +136,7 @@ std::string ParameterValue(const PresetImage& image, const Parameter& p) {
     const int code = image[offsetOf(p)];
     switch (p.kind) {
         case Parameter::Frequency: {
-            const int index = frequencyIndex(image, recordOf(p));
+            const int index = NotchFrequencyIndex(image, p.channel * kNotchesPerChannel + p.filter);
             if (index > kMaxFrequencyIndex) return "invalid (code " + std::to_string(index) + ")";
             return GridFrequencyText(index);
         }

@@ -41,10 +41,6 @@ std::string indexed(const char* name, int i) {
 
 }  // namespace
 
-std::string_view ChannelName(int ch) {
-    return ch == 0 ? "Left" : "Right";
-}
-
 std::string NotchName(int n, std::string_view what) {
     const int ch = ChannelOfNotch(n);
     std::string name =

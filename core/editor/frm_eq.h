@@ -16,9 +16,8 @@ namespace vx470 {
 class Program;
 class ParameterSends;
 
-// What the user calls a channel, a notch's setting and a channel's setting: "Left",
-// "Left notch 3 gain" (notches counted from 1, as the rows are), "Left sensitivity".
-std::string_view ChannelName(int ch);
+// What the user calls a notch's setting and a channel's setting: "Left notch 3 gain"
+// (notches counted from 1, as the rows are), "Left sensitivity".
 std::string NotchName(int n, std::string_view what = {});
 std::string ChannelSettingName(int ch, std::string_view what);
 

@@ -32,30 +32,32 @@ std::vector<NotchDrag::Handle> NotchDrag::Handles(int ch) const {
     return handles;
 }
 
-std::optional<int> NotchDrag::HandleAt(int ch, double x, double y) const {
-    std::optional<int> nearest;
+std::optional<NotchDrag::Handle> NotchDrag::handleUnder(int ch, double x, double y) const {
+    std::optional<Handle> nearest;
     double best = kHandleReach * kHandleReach;
     for (const Handle& h : Handles(ch)) {
         const double d = (h.x - x) * (h.x - x) + (h.y - y) * (h.y - y);
         // Handles on top of each other: the last notch is drawn last, so it is the one seen.
         if (d <= best) {
             best = d;
-            nearest = h.notch;
+            nearest = h;
         }
     }
     return nearest;
 }
 
+std::optional<int> NotchDrag::HandleAt(int ch, double x, double y) const {
+    const std::optional<Handle> h = handleUnder(ch, x, y);
+    return h ? std::optional<int>(h->notch) : std::nullopt;
+}
+
 bool NotchDrag::Press(int ch, double x, double y) {
     if (Dragging()) Release(x, y);
-    const std::optional<int> n = HandleAt(ch, x, y);
-    if (!n) return false;
-    for (const Handle& h : Handles(ch)) {
-        if (h.notch != *n) continue;
-        offsetX_ = x - h.x;
-        offsetY_ = y - h.y;
-    }
-    notch_ = *n;
+    const std::optional<Handle> h = handleUnder(ch, x, y);
+    if (!h) return false;
+    offsetX_ = x - h->x;
+    offsetY_ = y - h->y;
+    notch_ = h->notch;
     step_.emplace(program_.history, "Move " + NotchName(notch_));
     return true;
 }

@@ -46,6 +46,8 @@ class NotchDrag {
     static constexpr double kHandleReach = 6.0;
 
   private:
+    std::optional<Handle> handleUnder(int ch, double x, double y) const;
+
     Program& program_;
     int notch_ = -1;
     double offsetX_ = 0, offsetY_ = 0;

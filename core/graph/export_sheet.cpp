@@ -34,7 +34,7 @@ ExportSheet MakeExportSheet(const ChannelModel& model, std::string_view presetNa
                                "Sensitivity", "Release",      "Search mode"};
     for (int ch = 0; ch < kChannels; ++ch) {
         const auto c = static_cast<std::size_t>(ch);
-        const std::string channel = ch == 0 ? "Left" : "Right";
+        const std::string channel(ChannelName(ch));
         for (int k = 0; k < kNotchesPerChannel; ++k) {
             const auto n = static_cast<std::size_t>(ch * kNotchesPerChannel + k);
             sheet.notches.rows.push_back(

@@ -52,8 +52,8 @@ GraphReadout ReadGraph(const ResponseGraph& graph, const ChannelModel& model, in
     std::snprintf(notch, sizeof notch, "nearest notch %d (%s): %s, %.0f dB, Q %s", r.notch + 1,
                   r.automatic ? "automatic" : "manual", hertz(model.NotchFrequency[n]).c_str(),
                   model.NotchGainDb[n], std::string(QNames[static_cast<std::size_t>(q)]).c_str());
-    r.text = std::string(ch == 0 ? "Left " : "Right ") + hertz(r.frequency) + ": " + response +
-             "  |  " + notch;
+    r.text =
+        std::string(ChannelName(ch)) + " " + hertz(r.frequency) + ": " + response + "  |  " + notch;
     return r;
 }
 

@@ -178,9 +178,7 @@ std::array<ResponseGraph::Curve, kChannels> ImageResponses(const PresetImage& im
         const std::size_t i = static_cast<std::size_t>(n);
         const std::size_t o = static_cast<std::size_t>(NotchOffset[i]);
         // The rows' ranges: what a loaded image would show and send.
-        const int f =
-            std::min(256 * image[o + NotchRecord::FreqHigh] + image[o + NotchRecord::FreqLow],
-                     kMaxFrequencyIndex);
+        const int f = std::min(NotchFrequencyIndex(image, n), kMaxFrequencyIndex);
         model.NotchFrequency[i] = FrequencyGrid[static_cast<std::size_t>(f)];
         model.NotchGainDb[i] =
             std::min<int>(image[o + NotchRecord::Gain], kMaxGainCode) - kMaxGainCode;

@@ -27,9 +27,7 @@ void ChannelOperations::ApplyImageToEditor() {
         program_.IgnoreControlEvents = true;
         eq.HScroll20[i].SetValue(image[o + NotchRecord::Gain]);
         eq.HScroll30[i].SetValue(image[o + NotchRecord::Q]);
-        const int f =
-            std::min(256 * image[o + NotchRecord::FreqHigh] + image[o + NotchRecord::FreqLow],
-                     kMaxFrequencyIndex);
+        const int f = std::min(NotchFrequencyIndex(image, n), kMaxFrequencyIndex);
         eq.Text2[i].SetText(GridFrequencyText(f));
         eq.HScroll6[i].SetValue(f);
         program_.IgnoreControlEvents = false;

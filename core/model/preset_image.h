@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace vx470 {
 
@@ -52,6 +53,17 @@ inline constexpr std::array<int, kChannels> AttenuationOffset = {78, 158};
 inline constexpr std::array<int, kChannels> SensitivityOffset = {79, 159};
 inline constexpr std::array<int, kChannels> ReleaseOffset = {20, 100};
 inline constexpr std::array<int, kChannels> ModeSearchOffset = {21, 101};
+
+// What the user calls channel ch (0 Left, 1 Right).
+constexpr std::string_view ChannelName(int ch) {
+    return ch == 0 ? "Left" : "Right";
+}
+
+// The frequency index notch n's record holds, as stored: a file may hold more than the grid.
+inline int NotchFrequencyIndex(const PresetImage& image, int n) {
+    const std::size_t r = static_cast<std::size_t>(NotchOffset[static_cast<std::size_t>(n)]);
+    return 256 * image[r + NotchRecord::FreqHigh] + image[r + NotchRecord::FreqLow];
+}
 
 constexpr int ChannelOfNotch(int n) {
     return n / kNotchesPerChannel;
